@@ -1,0 +1,14 @@
+#pragma once
+// The main frame's private messages.
+
+#include <windows.h>
+
+constexpr UINT WM_APP_CMDLINE = WM_APP + 1;
+constexpr UINT WM_APP_ABORT = WM_APP + 2;
+constexpr UINT WM_APP_DOC_READY = WM_APP + 3;
+constexpr UINT WM_APP_DOWNLOADED = WM_APP + 4;
+constexpr UINT WM_APP_LOGIN = WM_APP + 5;
+constexpr UINT WM_APP_OPEN_REQUEST = WM_APP + 6;
+constexpr UINT WM_APP_RELOAD = WM_APP + 7;
+constexpr UINT WM_APP_WATCH_ERROR = WM_APP + 8;
+constexpr UINT WM_APP_SAVED = WM_APP + 9;

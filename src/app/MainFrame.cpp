@@ -1,0 +1,208 @@
+#include "app/MainFrame.h"
+
+#include "app/ExeInfo.h"
+#include "app/StartupChecks.h"
+#include "win/MessageBox.h"
+#include "win/Module.h"
+#include "win/Strings.h"
+
+#include "resource.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+HWND CMainFrame::CreateFrame() {
+    return Create(nullptr, nullptr, win::LoadStr(IDS_PRODUCT_NAME), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN);
+}
+
+win::WindowClassInfo CMainFrame::GetWindowClassInfo() const {
+    win::WindowClassInfo info;
+    info.name = kClassName;
+    info.style = CS_DBLCLKS;
+    info.background = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+    info.iconId = IDR_MAINFRAME;
+    return info;
+}
+
+void CMainFrame::ShowWithPlacement(int showCmd) {
+    // The saved "main" placement is applied here once the layout store exists; until then the frame opens at
+    // the system's default position with the caller's show command.
+    Show(showCmd);
+    Update();
+}
+
+bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+    case WM_CREATE:
+        result = OnCreate();
+        return true;
+    case WM_DESTROY:
+        OnDestroy();
+        result = 0;
+        return true;
+    case WM_CLOSE:
+        OnClose();
+        return false; // the default processing destroys the window
+    case WM_SETTEXT:
+        result = OnSetText(reinterpret_cast<const wchar_t*>(lp));
+        return true;
+    case WM_SIZE:
+        OnSize();
+        result = 0;
+        return true;
+    case WM_INITMENUPOPUP:
+        if (!HIWORD(lp)) {
+            OnInitMenuPopup(reinterpret_cast<HMENU>(wp));
+        }
+        result = 0;
+        return true;
+    case WM_SYSCOMMAND:
+        if (OnSysCommand(wp, lp)) {
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_SETFOCUS:
+        if (m_client) {
+            ::SetFocus(m_client);
+        }
+        result = 0;
+        return true;
+    case WM_COMMAND:
+        if (OnCommand(LOWORD(wp))) {
+            result = 0;
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+LRESULT CMainFrame::OnCreate() {
+    std::wstring failure = win::LoadStr(IDS_ERR_STARTUP);
+    bool ok = true;
+
+    // The command bar from menu 128 in a rebar; the frame itself keeps no window menu.
+    m_rebar = ::CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr,
+                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT |
+                                    RBS_BANDBORDERS | RBS_AUTOSIZE | CCS_NODIVIDER | CCS_TOP,
+                                0, 0, 0, 0, m_hWnd, nullptr, win::CAppModule::Instance(), nullptr);
+    if (!m_rebar || !m_commandBar.Create(m_rebar, m_hWnd)) {
+        ok = false;
+    }
+    if (ok) {
+        HMENU menu = ::LoadMenuW(win::CAppModule::ResourceInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+        ok = menu && m_commandBar.AttachMenu(menu) && m_commandBar.LoadImages(IDR_MAINFRAME) &&
+             m_commandBar.AddToRebar(m_rebar);
+        ::SetMenu(m_hWnd, nullptr);
+    }
+
+    if (ok) {
+        if (win::CMessageLoop* loop = win::CAppModule::GetMessageLoop()) {
+            m_filterAdded = loop->AddMessageFilter(this);
+            m_idleAdded = loop->AddIdleHandler(this);
+        }
+        ok = m_filterAdded && m_idleAdded;
+    }
+
+    if (ok) {
+        const std::wstring refusal = CheckExecution(ExeInfo::GetMode(), ExeInfo::GetExecDir());
+        if (!refusal.empty()) {
+            failure = refusal;
+            ok = false;
+        }
+    }
+
+    if (!ok) {
+        win::MessageBoxFor(nullptr, failure, MB_OK | MB_ICONERROR);
+        return -1;
+    }
+    UpdateCommandStates();
+    UpdateLayout();
+    return 0;
+}
+
+void CMainFrame::OnClose() {
+    // Full screen, the saved placement and the document view join this sequence in their own modules;
+    // the close always proceeds.
+}
+
+void CMainFrame::OnDestroy() {
+    if (win::CMessageLoop* loop = win::CAppModule::GetMessageLoop()) {
+        if (m_filterAdded) {
+            loop->RemoveMessageFilter(this);
+        }
+        if (m_idleAdded) {
+            loop->RemoveIdleHandler(this);
+        }
+    }
+    m_filterAdded = m_idleAdded = false;
+    ::PostQuitMessage(0);
+}
+
+void CMainFrame::OnSize() { UpdateLayout(); }
+
+void CMainFrame::UpdateLayout() {
+    if (!m_rebar) {
+        return;
+    }
+    ::SendMessageW(m_rebar, WM_SIZE, 0, 0);
+    RECT bar{};
+    ::GetWindowRect(m_rebar, &bar);
+    RECT client = GetClientRect();
+    client.top += bar.bottom - bar.top;
+    if (m_client) {
+        ::SetWindowPos(m_client, nullptr, client.left, client.top, client.right - client.left,
+                       std::max<LONG>(0, client.bottom - client.top), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void CMainFrame::UpdateCommandStates() {
+    // Commands whose windows and workers have not been built yet stay disabled rather than doing nothing.
+    for (const UINT id : {ID_FILE_OPEN, ID_URL_OPEN, ID_FILE_SAVE, ID_FILE_CLOSE, ID_VIEW_PROPERTY, ID_VIEW_HISTORY,
+                          ID_VIEW_LIBRARY, ID_VIEW_SHORTKEY, ID_SUBWINDOW_RESET, ID_SETTING, ID_APP_ABOUT,
+                          ID_EXEC_INFO}) {
+        UIEnable(id, false);
+    }
+    UIEnable(ID_APP_EXIT, true);
+}
+
+void CMainFrame::OnInitMenuPopup(HMENU menu) {
+    UpdateCommandStates();
+    UIUpdateMenu(menu);
+}
+
+bool CMainFrame::OnCommand(UINT id) {
+    if (!UIIsEnabled(id)) {
+        return true; // a disabled command reached us through a key: swallow it
+    }
+    switch (id) {
+    case ID_APP_EXIT:
+        Post(WM_CLOSE);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainFrame::OnSysCommand(WPARAM wp, LPARAM lp) {
+    if ((wp & 0xFFF0) == SC_KEYMENU) {
+        return m_commandBar.OnKeyMenu(static_cast<wchar_t>(lp));
+    }
+    return false;
+}
+
+LRESULT CMainFrame::OnSetText(const wchar_t* text) {
+    const std::wstring caption = BuildCaption(text ? std::wstring_view(text) : std::wstring_view());
+    return DefWindowProcedure(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()));
+}
+
+bool CMainFrame::PreTranslateMessage(MSG&) {
+    // Keyboard shortcuts are translated here once the key store exists; nothing while the frame is missing or
+    // disabled by a modal window.
+    return false;
+}
+
+void CMainFrame::OnIdle() { UpdateCommandStates(); }

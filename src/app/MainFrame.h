@@ -1,0 +1,51 @@
+#pragma once
+// The program's one top-level window per process: it owns the command bar, the document view, the tool
+// windows, the workers and the data stores, and is where documents are opened and closed.
+
+#include "win/CommandBar.h"
+#include "win/MessageLoop.h"
+#include "win/UpdateUI.h"
+#include "win/Window.h"
+
+class CMainFrame : public win::CWindowImpl,
+                   public win::CUpdateUI,
+                   private win::CMessageFilter,
+                   private win::CIdleHandler {
+public:
+    static constexpr wchar_t kClassName[] = L"FolivexMainFrame";
+
+    CMainFrame() = default;
+    ~CMainFrame() override = default;
+
+    // Creates the frame at the system's default position and size; nullptr when creation was refused.
+    HWND CreateFrame();
+    // Shows the frame with the caller's show command and the saved placement.
+    void ShowWithPlacement(int showCmd);
+
+    bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+protected:
+    win::WindowClassInfo GetWindowClassInfo() const override;
+
+private:
+    bool PreTranslateMessage(MSG& msg) override;
+    void OnIdle() override;
+
+    LRESULT OnCreate();
+    void OnClose();
+    void OnDestroy();
+    void OnSize();
+    void OnInitMenuPopup(HMENU menu);
+    bool OnCommand(UINT id);
+    bool OnSysCommand(WPARAM wp, LPARAM lp);
+    LRESULT OnSetText(const wchar_t* text);
+    // Enabled and checked states of the frame's commands, computed in this one place.
+    void UpdateCommandStates();
+    void UpdateLayout();
+
+    win::CCommandBar m_commandBar;
+    HWND m_rebar = nullptr;
+    HWND m_client = nullptr;
+    bool m_filterAdded = false;
+    bool m_idleAdded = false;
+};

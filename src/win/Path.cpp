@@ -1,0 +1,71 @@
+#include "win/Path.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+namespace win {
+
+PathKind GetPathKind(std::wstring_view path) {
+    if (path.empty()) {
+        return PathKind::Empty;
+    }
+    const std::wstring copy(path);
+    if (::PathIsUNCW(copy.c_str())) {
+        return PathKind::Unc;
+    }
+    if (::PathIsRelativeW(copy.c_str())) {
+        return PathKind::Relative;
+    }
+    return PathKind::Absolute;
+}
+
+std::wstring TrimPath(std::wstring_view path) {
+    std::wstring copy(path);
+    copy.push_back(L'\0');
+    // Room for the platform calls, which work in place on a MAX_PATH-sized view of the buffer.
+    if (copy.size() < MAX_PATH) {
+        copy.resize(MAX_PATH, L'\0');
+    }
+    ::PathRemoveBlanksW(copy.data());
+    ::PathRemoveBackslashW(copy.data());
+    copy.resize(wcslen(copy.c_str()));
+    return copy;
+}
+
+bool DirectoryExists(std::wstring_view path) {
+    if (path.empty()) {
+        return false;
+    }
+    const std::wstring copy(path);
+    const DWORD attributes = ::GetFileAttributesW(copy.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring ParentFolder(std::wstring_view path) {
+    std::wstring copy(path);
+    copy.push_back(L'\0');
+    if (copy.size() < MAX_PATH) {
+        copy.resize(MAX_PATH, L'\0');
+    }
+    ::PathRemoveFileSpecW(copy.data());
+    copy.resize(wcslen(copy.c_str()));
+    return copy;
+}
+
+std::wstring ModuleFileName(void* module) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(static_cast<HMODULE>(module), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+} // namespace win

@@ -1,0 +1,29 @@
+#pragma once
+// Path helpers shared by the execution directory, the document opener and the library's path conversion.
+
+#include <string>
+#include <string_view>
+
+namespace win {
+
+enum class PathKind : int {
+    Empty = 0,
+    Absolute = 1, // drive-based
+    Relative = 2,
+    Unc = 3,
+};
+
+PathKind GetPathKind(std::wstring_view path);
+
+// Leading and trailing blanks removed, then one trailing backslash (not that of a drive root "C:\").
+std::wstring TrimPath(std::wstring_view path);
+
+[[nodiscard]] bool DirectoryExists(std::wstring_view path);
+
+// The folder part of a path: everything before the last component.
+std::wstring ParentFolder(std::wstring_view path);
+
+// The module file name of `module` (the executable for nullptr), however long.
+std::wstring ModuleFileName(void* module = nullptr);
+
+} // namespace win
