@@ -31,9 +31,9 @@ void CUpdateUI::UIUpdateMenu(HMENU menu) const {
         if (it == m_states.end()) {
             continue;
         }
-        const UINT pos = static_cast<UINT>(i) | MF_BYPOSITION;
-        ::EnableMenuItem(menu, pos, it->second.enabled ? MF_ENABLED : MF_GRAYED);
-        ::CheckMenuItem(menu, pos, it->second.checked ? MF_CHECKED : MF_UNCHECKED);
+        const UINT pos = static_cast<UINT>(i);
+        ::EnableMenuItem(menu, pos, MF_BYPOSITION | (it->second.enabled ? MF_ENABLED : MF_GRAYED));
+        ::CheckMenuItem(menu, pos, MF_BYPOSITION | (it->second.checked ? MF_CHECKED : MF_UNCHECKED));
     }
 }
 

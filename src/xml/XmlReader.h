@@ -1,0 +1,80 @@
+#pragma once
+// Reads stored records from XML text through the platform reader, guarded against its known failures.
+
+#include "xml/XmlReferenceCheck.h"
+#include "xml/XmlValues.h"
+
+#include "win/Handles.h"
+
+#include <windows.h>
+#include <objidl.h>
+#include <xmllite.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace xml {
+
+class CXmlStream;
+
+// Wraps IXmlReader and the stream it reads. Every node passes through one guarded step that fails the
+// read instead of trusting the platform: a node that does not advance (a truncated file can return the same
+// node for ever), more nodes than the input has bytes, a document type, nesting deeper than
+// kMaxElementDepth, end of input inside an open element, or a malformed "&" reference.
+class CXmlReader {
+public:
+    CXmlReader();
+    CXmlReader(const CXmlReader&) = delete;
+    CXmlReader& operator=(const CXmlReader&) = delete;
+    ~CXmlReader();
+
+    // Reads the file while holding it open with deny-write sharing until Close.
+    [[nodiscard]] bool OpenFile(const std::wstring& path);
+    [[nodiscard]] bool OpenStream(const CXmlStream& stream);
+    [[nodiscard]] bool OpenText(std::string_view utf8);
+    void Close() noexcept;
+    // A reader without a platform reader object is invalid.
+    [[nodiscard]] bool IsValid() const noexcept { return static_cast<bool>(m_reader); }
+
+    [[nodiscard]] bool ApplyProperties(const CXmlPropertyMap& properties);
+
+    // Moves to the next element start at `depth` (any depth for -1); false when the enclosing element
+    // ends, at end of input, or on an error. Deeper content is passed over.
+    [[nodiscard]] bool ReadToElement(int depth);
+    // Depth of the current node, or -1. An end element reports the depth of its content.
+    [[nodiscard]] int GetDepth() const;
+    [[nodiscard]] std::wstring GetLocalName() const;
+    [[nodiscard]] bool IsElementStart() const;
+    // The attributes of the current element start; the reader stays on the element.
+    [[nodiscard]] bool ReadAttributes(CXmlAttributeMap& attributes);
+    // The text of the current element start: empty for an empty element or one holding only blanks.
+    [[nodiscard]] bool ReadElementText(std::wstring& text);
+    // True when the whole input was read and every element was closed.
+    [[nodiscard]] bool IsEof() const;
+
+    // "XmlReader:" then " Invalid.", " EOF." or the parts " Line=", " Column=", " Depth=", " Name=" that
+    // the reader can supply.
+    [[nodiscard]] std::wstring GetErrorDescription() const;
+
+private:
+    bool Attach(std::string_view bytes);
+    bool Next(XmlNodeType& type);
+    bool Stop() noexcept;
+
+    win::CComPtr<IXmlReader> m_reader;
+    win::CComPtr<IStream> m_stream;
+    win::CFileHandleRaii m_file;
+    XmlNodeType m_type = XmlNodeType_None;
+    bool m_failed = false;
+    bool m_ended = false;
+    bool m_badReference = false;
+    CXmlTextPosition m_badAt;
+    uint64_t m_nodeBudget = 0;
+    size_t m_inputBytes = 0;
+    UINT m_lastLine = 0;
+    UINT m_lastColumn = 0;
+    int m_openElements = 0;
+};
+
+} // namespace xml

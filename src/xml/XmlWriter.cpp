@@ -1,0 +1,285 @@
+#include "xml/XmlWriter.h"
+
+#include "xml/XmlStream.h"
+
+#include "win/Strings.h"
+
+#include <algorithm>
+
+namespace xml {
+
+namespace {
+
+constexpr UINT kPropertyIndent = 1;
+constexpr UINT kPropertyByteOrderMark = 2;
+constexpr UINT kPropertyOmitDeclaration = 3;
+
+constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// XML 1.0 characters in one UTF-16 unit (pairs are checked by the caller).
+bool IsXmlUnit(wchar_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD);
+}
+
+enum class EscapeFor { Text, Attribute };
+
+// The escaped UTF-8 form of `value`, or false for text XML cannot carry. Line breaks and tabs inside an
+// attribute are written as references because a reader turns literal ones into blanks.
+bool Escape(std::wstring_view value, EscapeFor where, std::string& out) {
+    std::wstring escaped;
+    escaped.reserve(value.size() + value.size() / 8);
+    for (size_t i = 0; i < value.size(); ++i) {
+        const wchar_t c = value[i];
+        if (IsHighSurrogate(c)) {
+            if (i + 1 >= value.size() || !IsLowSurrogate(value[i + 1])) {
+                return false;
+            }
+            escaped += c;
+            escaped += value[++i];
+            continue;
+        }
+        if (!IsXmlUnit(c)) {
+            return false;
+        }
+        switch (c) {
+        case L'&': escaped += L"&amp;"; break;
+        case L'<': escaped += L"&lt;"; break;
+        case L'>': escaped += L"&gt;"; break;
+        case L'\r': escaped += L"&#xD;"; break;
+        case L'"': escaped += where == EscapeFor::Attribute ? L"&quot;" : L"\""; break;
+        case L'\n': escaped += where == EscapeFor::Attribute ? L"&#xA;" : L"\n"; break;
+        case L'\t': escaped += where == EscapeFor::Attribute ? L"&#x9;" : L"\t"; break;
+        default: escaped += c; break;
+        }
+    }
+    out = win::WideToUtf8(escaped);
+    return escaped.empty() || !out.empty();
+}
+
+// Element and attribute names come from the program's own vocabulary: plain names without prefixes.
+bool ToName(std::wstring_view name, std::string& out) {
+    if (name.empty()) {
+        return false;
+    }
+    for (size_t i = 0; i < name.size(); ++i) {
+        const wchar_t c = name[i];
+        const bool letter = (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'_' || c >= 0xC0;
+        const bool other = (c >= L'0' && c <= L'9') || c == L'-' || c == L'.';
+        if (IsHighSurrogate(c) || IsLowSurrogate(c) || c == 0xFFFE || c == 0xFFFF || !(letter || (i > 0 && other))) {
+            return false;
+        }
+    }
+    out = win::WideToUtf8(name);
+    return !out.empty();
+}
+
+} // namespace
+
+CXmlWriter::CXmlWriter() = default;
+
+CXmlWriter::~CXmlWriter() { Close(); }
+
+bool CXmlWriter::OpenFile(const std::wstring& path) {
+    Close();
+    auto file = std::make_unique<CAtomicFile>();
+    if (!file->Open(path)) {
+        return false;
+    }
+    m_file = std::move(file);
+    m_state = State::Open;
+    return true;
+}
+
+bool CXmlWriter::OpenStream(CXmlStream& stream) {
+    Close();
+    if (!stream.HasBlock()) {
+        return false;
+    }
+    m_stream = &stream;
+    m_state = State::Open;
+    return true;
+}
+
+void CXmlWriter::Close() noexcept {
+    m_file.reset();
+    m_stream = nullptr;
+    m_out.clear();
+    m_elements.clear();
+    m_tagAttributes.clear();
+    m_startTagOpen = false;
+    m_rootWritten = false;
+    m_declarationWritten = false;
+    m_indent = false;
+    m_byteOrderMark = false;
+    m_omitDeclaration = false;
+    m_state = State::Closed;
+}
+
+bool CXmlWriter::Fail() noexcept {
+    if (m_state == State::Open) {
+        m_state = State::Failed;
+    }
+    if (m_file) {
+        m_file->Abandon();
+    }
+    return false;
+}
+
+bool CXmlWriter::ApplyProperties(const CXmlPropertyMap& properties) {
+    if (m_state != State::Open) {
+        return false;
+    }
+    bool allAccepted = true;
+    for (const auto& [id, value] : properties) {
+        switch (id) {
+        case kPropertyIndent: m_indent = value != 0; break;
+        case kPropertyByteOrderMark: m_byteOrderMark = value != 0; break;
+        case kPropertyOmitDeclaration: m_omitDeclaration = value != 0; break;
+        default: allAccepted = false; break;
+        }
+    }
+    return allAccepted;
+}
+
+bool CXmlWriter::StartDocument() {
+    if (m_state != State::Open || m_declarationWritten || m_rootWritten) {
+        return Fail();
+    }
+    if (m_byteOrderMark) {
+        m_out += kByteOrderMark;
+    }
+    if (!m_omitDeclaration) {
+        m_out += kDeclaration;
+        m_declarationWritten = true;
+    }
+    return true;
+}
+
+bool CXmlWriter::CloseStartTag() {
+    if (m_startTagOpen) {
+        m_out += '>';
+        m_startTagOpen = false;
+        m_tagAttributes.clear();
+    }
+    return true;
+}
+
+void CXmlWriter::NewLine(size_t depth) {
+    m_out += "\r\n";
+    m_out.append(depth * 2, ' ');
+}
+
+bool CXmlWriter::StartElement(std::wstring_view name) {
+    std::string utf8;
+    if (m_state != State::Open || !ToName(name, utf8) || (m_elements.empty() && m_rootWritten) ||
+        m_elements.size() >= static_cast<size_t>(kMaxElementDepth)) {
+        return Fail();
+    }
+    CloseStartTag();
+    const bool afterText = !m_elements.empty() && m_elements.back().hasText;
+    // Indenting after text would add blanks to that text, so mixed content stays on one line.
+    if (m_indent && !afterText && (m_declarationWritten || !m_elements.empty())) {
+        NewLine(m_elements.size());
+    }
+    if (!m_elements.empty()) {
+        m_elements.back().hasChildren = true;
+    }
+    m_out += '<';
+    m_out += utf8;
+    m_elements.push_back({std::move(utf8)});
+    m_startTagOpen = true;
+    m_rootWritten = true;
+    return true;
+}
+
+bool CXmlWriter::WriteAttribute(std::wstring_view name, std::wstring_view value) {
+    std::string utf8Name;
+    std::string utf8Value;
+    if (m_state != State::Open || !m_startTagOpen || !ToName(name, utf8Name) ||
+        !Escape(value, EscapeFor::Attribute, utf8Value) ||
+        std::find(m_tagAttributes.begin(), m_tagAttributes.end(), utf8Name) != m_tagAttributes.end()) {
+        return Fail();
+    }
+    m_out += ' ';
+    m_out += utf8Name;
+    m_out += "=\"";
+    m_out += utf8Value;
+    m_out += '"';
+    m_tagAttributes.push_back(std::move(utf8Name));
+    return true;
+}
+
+bool CXmlWriter::WriteText(std::wstring_view text) {
+    std::string utf8;
+    if (m_state != State::Open || m_elements.empty() || !Escape(text, EscapeFor::Text, utf8)) {
+        return Fail();
+    }
+    if (text.empty()) {
+        return true;
+    }
+    CloseStartTag();
+    m_out += utf8;
+    m_elements.back().hasText = true;
+    return true;
+}
+
+bool CXmlWriter::EndElement() {
+    if (m_state != State::Open || m_elements.empty()) {
+        return Fail();
+    }
+    const OpenElement element = std::move(m_elements.back());
+    m_elements.pop_back();
+    if (m_startTagOpen) {
+        m_out += " />";
+        m_startTagOpen = false;
+        m_tagAttributes.clear();
+        return true;
+    }
+    if (m_indent && element.hasChildren && !element.hasText) {
+        NewLine(m_elements.size());
+    }
+    m_out += "</";
+    m_out += element.name;
+    m_out += '>';
+    return true;
+}
+
+bool CXmlWriter::EndDocument() {
+    if (m_state != State::Open) {
+        return false;
+    }
+    while (!m_elements.empty()) {
+        if (!EndElement()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CXmlWriter::WriteTextElement(std::wstring_view name, std::wstring_view text) {
+    return StartElement(name) && WriteText(text) && EndElement();
+}
+
+bool CXmlWriter::Flush() {
+    if (m_state != State::Open) {
+        return Fail();
+    }
+    if (m_file) {
+        if (!m_file->Write(m_out) || !m_file->Commit()) {
+            return Fail();
+        }
+        m_file.reset();
+        // The file is in place; anything written after this has nowhere to go.
+        m_state = State::Failed;
+    } else if (!m_stream || !m_stream->Append(m_out)) {
+        return Fail();
+    }
+    m_out.clear();
+    return true;
+}
+
+} // namespace xml

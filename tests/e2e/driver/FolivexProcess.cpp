@@ -1,0 +1,184 @@
+#include "driver/FolivexProcess.h"
+
+#include "driver/CommandLine.h"
+#include "driver/Windows.h"
+#include "win/Strings.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+
+namespace e2e {
+
+namespace {
+
+// How long a process that is told to end may take to be gone.
+constexpr DWORD kTerminateWaitMs = 10000;
+
+bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
+    return text.size() >= prefix.size() && win::EqualsNoCaseAscii(text.substr(0, prefix.size()), prefix);
+}
+
+} // namespace
+
+std::wstring CFolivexProcess::BuiltExecutable() {
+    // The build gives the path as its host sees it; a Unix path is reached through Wine's Z: drive.
+    std::wstring path = win::Utf8ToWide(FOLIVEX_EXE_PATH);
+    if (!path.empty() && path.front() == L'/') {
+        path.insert(0, L"Z:");
+    }
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}
+
+CFolivexProcess::~CFolivexProcess() {
+    (void)Terminate();
+}
+
+bool CFolivexProcess::Prepare() {
+    if (!m_exePath.empty()) {
+        return true;
+    }
+    if (m_folder.Path().empty()) {
+        return false;
+    }
+    const std::wstring target = m_folder.File(kExeName);
+    if (!::CopyFileW(BuiltExecutable().c_str(), target.c_str(), TRUE)) {
+        return false;
+    }
+    m_exePath = target;
+    return true;
+}
+
+bool CFolivexProcess::Start(const std::vector<std::wstring>& arguments) {
+    if (m_process || !Prepare()) {
+        return false;
+    }
+    std::wstring command = BuildCommandLine(m_exePath, arguments);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    // The program's folder as its current folder too, so nothing it does lands in the test's own folder.
+    if (!::CreateProcessW(m_exePath.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          m_folder.Path().c_str(), &startup, &info)) {
+        return false;
+    }
+    win::CHandle thread(info.hThread);
+    m_process.Reset(info.hProcess);
+    m_pid = info.dwProcessId;
+    return true;
+}
+
+HWND CFolivexProcess::FindMainWindow() const {
+    const std::vector<HWND> frames = TopLevelWindows(kMainFrameClass);
+    return frames.empty() ? nullptr : frames.front();
+}
+
+HWND CFolivexProcess::WaitForMainWindow(Timeout timeout) {
+    if (!m_process) {
+        return nullptr;
+    }
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindMainWindow()) != nullptr; }, timeout, m_process.Get());
+    m_mainWindow = found;
+    return found;
+}
+
+std::wstring CFolivexProcess::Caption() const {
+    return m_mainWindow ? WindowText(m_mainWindow) : std::wstring();
+}
+
+std::vector<HWND> CFolivexProcess::TopLevelWindows(std::wstring_view className) const {
+    return m_pid ? e2e::TopLevelWindows(m_pid, className) : std::vector<HWND>();
+}
+
+HWND CFolivexProcess::WaitForWindow(std::wstring_view className, Timeout timeout) const {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            const std::vector<HWND> windows = TopLevelWindows(className);
+            found = windows.empty() ? nullptr : windows.front();
+            return found != nullptr;
+        },
+        timeout, m_process.Get());
+    return found;
+}
+
+std::optional<MessageBoxInfo> CFolivexProcess::WaitForMessageBox(Timeout timeout) const {
+    const HWND dialog = WaitForWindow(kDialogClass, timeout);
+    if (!dialog) {
+        return std::nullopt;
+    }
+    return ReadMessageBox(dialog);
+}
+
+bool CFolivexProcess::SendCommand(UINT id, Timeout timeout) const {
+    LRESULT result = 0;
+    return m_mainWindow && SendWithTimeout(m_mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0, result, timeout);
+}
+
+bool CFolivexProcess::PostCommand(UINT id) const {
+    return m_mainWindow && ::PostMessageW(m_mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+bool CFolivexProcess::Close() const {
+    return m_mainWindow && ::PostMessageW(m_mainWindow, WM_CLOSE, 0, 0);
+}
+
+std::optional<DWORD> CFolivexProcess::WaitForExit(Timeout timeout) const {
+    if (!m_process) {
+        return std::nullopt;
+    }
+    const HANDLE process = m_process.Get();
+    if (!WaitUntil([process] { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, timeout, process)) {
+        return std::nullopt;
+    }
+    DWORD code = 0;
+    if (!::GetExitCodeProcess(process, &code)) {
+        return std::nullopt;
+    }
+    return code;
+}
+
+bool CFolivexProcess::IsRunning() const {
+    return m_process && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
+}
+
+bool CFolivexProcess::Terminate() {
+    if (!IsRunning()) {
+        return true;
+    }
+    ::TerminateProcess(m_process.Get(), 255);
+    return ::WaitForSingleObject(m_process.Get(), kTerminateWaitMs) == WAIT_OBJECT_0;
+}
+
+std::vector<DWORD> ProcessesRunningFrom(std::wstring_view folder) {
+    std::wstring prefix(folder);
+    if (!prefix.empty() && prefix.back() != L'\\') {
+        prefix += L'\\';
+    }
+    std::vector<DWORD> found;
+    win::CFileHandleRaii snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) {
+        return found;
+    }
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more; more = ::Process32NextW(snapshot.Get(), &entry)) {
+        win::CHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        if (!process) {
+            continue;
+        }
+        std::wstring image(MAX_PATH * 4, L'\0');
+        DWORD size = static_cast<DWORD>(image.size());
+        if (::QueryFullProcessImageNameW(process.Get(), 0, image.data(), &size)) {
+            image.resize(size);
+            if (StartsWithNoCase(image, prefix)) {
+                found.push_back(entry.th32ProcessID);
+            }
+        }
+    }
+    return found;
+}
+
+} // namespace e2e

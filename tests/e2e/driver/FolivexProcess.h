@@ -1,0 +1,83 @@
+#pragma once
+// One Folivex process under test. It runs its own copy of folivex.exe from a fresh private temporary folder,
+// which is therefore its data folder; it is found by its windows, driven by messages, and never outlives the
+// object: the destructor ends it before the folder is removed.
+
+#include "common/TempFolder.h"
+#include "driver/Dialogs.h"
+#include "driver/Wait.h"
+#include "win/Handles.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace e2e {
+
+class CFolivexProcess {
+public:
+    static constexpr wchar_t kMainFrameClass[] = L"FolivexMainFrame";
+    static constexpr wchar_t kExeName[] = L"folivex.exe";
+
+    CFolivexProcess() = default;
+    CFolivexProcess(const CFolivexProcess&) = delete;
+    CFolivexProcess& operator=(const CFolivexProcess&) = delete;
+    ~CFolivexProcess();
+
+    // The folivex.exe of this build, as a path this process can open.
+    static std::wstring BuiltExecutable();
+
+    // Copies folivex.exe into the private folder (once). Data files a test wants the program to find at start
+    // go into DataFolder() after this.
+    [[nodiscard]] bool Prepare();
+    // Prepares when needed and starts the copy with `arguments`, quoted by the platform's rules. One process per
+    // object: false when one was already started.
+    [[nodiscard]] bool Start(const std::vector<std::wstring>& arguments = {});
+
+    // The visible main frame of the process, once it exists; nullptr on time-out or when the process ended.
+    HWND WaitForMainWindow(Timeout timeout = kDefaultTimeout);
+    // The visible main frame now, without waiting.
+    [[nodiscard]] HWND FindMainWindow() const;
+    [[nodiscard]] HWND MainWindow() const noexcept { return m_mainWindow; }
+    [[nodiscard]] std::wstring Caption() const;
+
+    // Visible top-level windows of the process (of one class unless empty): tool windows, dialogs, boxes.
+    [[nodiscard]] std::vector<HWND> TopLevelWindows(std::wstring_view className = {}) const;
+    HWND WaitForWindow(std::wstring_view className, Timeout timeout = kDefaultTimeout) const;
+    // The first dialog-manager window of the process read as a message box; nothing on time-out.
+    std::optional<MessageBoxInfo> WaitForMessageBox(Timeout timeout = kDefaultTimeout) const;
+
+    // WM_COMMAND to the main frame. Sending returns once the frame handled it (false when it did not within
+    // the time-out); a command that opens a modal window must be posted instead.
+    bool SendCommand(UINT id, Timeout timeout = kDefaultTimeout) const;
+    bool PostCommand(UINT id) const;
+    // Asks the main frame to close (WM_CLOSE, posted).
+    bool Close() const;
+
+    // The exit code once the process has ended, nothing when it still runs after `timeout`.
+    std::optional<DWORD> WaitForExit(Timeout timeout = kDefaultTimeout) const;
+    [[nodiscard]] bool IsRunning() const;
+    // Ends a still running process at once and waits for it to be gone.
+    bool Terminate();
+
+    [[nodiscard]] const std::wstring& DataFolder() const noexcept { return m_folder.Path(); }
+    [[nodiscard]] const std::wstring& ExePath() const noexcept { return m_exePath; }
+    [[nodiscard]] DWORD Pid() const noexcept { return m_pid; }
+    [[nodiscard]] HANDLE ProcessHandle() const noexcept { return m_process.Get(); }
+
+private:
+    // Declared first, removed last: after the process below is gone.
+    CTempFolder m_folder;
+    std::wstring m_exePath;
+    win::CHandle m_process;
+    DWORD m_pid = 0;
+    HWND m_mainWindow = nullptr;
+};
+
+// The ids of the running processes whose executable lies inside `folder`: a clean end leaves none behind.
+std::vector<DWORD> ProcessesRunningFrom(std::wstring_view folder);
+
+} // namespace e2e

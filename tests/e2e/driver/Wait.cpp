@@ -1,0 +1,47 @@
+#include "driver/Wait.h"
+
+#include <algorithm>
+
+namespace e2e {
+
+namespace {
+
+// Short enough that a wait ends soon after its condition holds, long enough not to load the machine.
+constexpr ULONGLONG kPollMs = 15;
+
+} // namespace
+
+void PumpMessages() {
+    MSG msg{};
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Not ours to take: the loop that asked for it must still see it.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+bool WaitUntil(const std::function<bool()>& condition, Timeout timeout, HANDLE abandon) {
+    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(std::max<Timeout::rep>(0, timeout.count()));
+    for (;;) {
+        if (condition()) {
+            return true;
+        }
+        if (abandon && ::WaitForSingleObject(abandon, 0) == WAIT_OBJECT_0) {
+            return condition();
+        }
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline) {
+            return false;
+        }
+        const DWORD pause = static_cast<DWORD>(std::min(deadline - now, kPollMs));
+        ::MsgWaitForMultipleObjectsEx(abandon ? 1 : 0, abandon ? &abandon : nullptr, pause, QS_ALLINPUT,
+                                      MWMO_INPUTAVAILABLE);
+        PumpMessages();
+    }
+}
+
+} // namespace e2e

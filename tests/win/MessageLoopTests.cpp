@@ -1,0 +1,146 @@
+#include "win/MessageLoop.h"
+#include "win/Module.h"
+#include "win/UpdateUI.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+namespace {
+
+class CRecordingFilter : public win::CMessageFilter {
+public:
+    CRecordingFilter(std::vector<int>& log, int id, bool handles) : m_log(log), m_id(id), m_handles(handles) {}
+    win::CMessageLoop* removeFrom = nullptr;
+    CMessageFilter* removeOther = nullptr;
+
+    bool PreTranslateMessage(MSG&) override {
+        m_log.push_back(m_id);
+        if (removeFrom) {
+            removeFrom->RemoveMessageFilter(removeOther ? removeOther : this);
+        }
+        return m_handles;
+    }
+
+private:
+    std::vector<int>& m_log;
+    int m_id;
+    bool m_handles;
+};
+
+TEST(MessageLoop, NewestFilterIsAskedFirstAndAHandledMessageStops) {
+    win::CMessageLoop loop;
+    std::vector<int> log;
+    CRecordingFilter first(log, 1, false), second(log, 2, true), third(log, 3, false);
+    ASSERT_TRUE(loop.AddMessageFilter(&first));
+    ASSERT_TRUE(loop.AddMessageFilter(&second));
+    ASSERT_TRUE(loop.AddMessageFilter(&third));
+    EXPECT_FALSE(loop.AddMessageFilter(&second));
+    MSG msg{};
+    EXPECT_TRUE(loop.PreTranslateMessage(msg));
+    EXPECT_EQ(log, (std::vector<int>{3, 2}));
+
+    EXPECT_TRUE(loop.RemoveMessageFilter(&second));
+    EXPECT_FALSE(loop.RemoveMessageFilter(&second));
+    log.clear();
+    EXPECT_FALSE(loop.PreTranslateMessage(msg));
+    EXPECT_EQ(log, (std::vector<int>{3, 1}));
+}
+
+TEST(MessageLoop, FilterRemovedWhileFilteringIsNotAskedAgain) {
+    win::CMessageLoop loop;
+    std::vector<int> log;
+    CRecordingFilter lower(log, 1, false), upper(log, 2, false);
+    upper.removeFrom = &loop;
+    upper.removeOther = &lower;
+    loop.AddMessageFilter(&lower);
+    loop.AddMessageFilter(&upper);
+    MSG msg{};
+    loop.PreTranslateMessage(msg);
+    EXPECT_EQ(log, (std::vector<int>{2}));
+}
+
+class CCountingIdle : public win::CIdleHandler {
+public:
+    int calls = 0;
+    void OnIdle() override {
+        if (++calls == 1) {
+            ::PostQuitMessage(7);
+        }
+    }
+};
+
+TEST(MessageLoop, RunCallsIdleHandlersAndReturnsTheQuitCode) {
+    win::CMessageLoop loop;
+    CCountingIdle idle;
+    ASSERT_TRUE(loop.AddIdleHandler(&idle));
+    EXPECT_EQ(loop.Run(), 7);
+    EXPECT_GE(idle.calls, 1);
+    EXPECT_TRUE(loop.RemoveIdleHandler(&idle));
+}
+
+TEST(MessageLoop, TimersAndMouseMovesDoNotRestartIdleProcessing) {
+    MSG msg{};
+    msg.message = WM_TIMER;
+    EXPECT_FALSE(win::CMessageLoop::IsIdleMessage(msg));
+    msg.message = WM_MOUSEMOVE;
+    EXPECT_FALSE(win::CMessageLoop::IsIdleMessage(msg));
+    msg.message = WM_KEYDOWN;
+    EXPECT_TRUE(win::CMessageLoop::IsIdleMessage(msg));
+}
+
+TEST(AppModule, OneLoopPerThreadFoundByThreadId) {
+    win::CMessageLoop loop, other;
+    ASSERT_TRUE(win::CAppModule::AddMessageLoop(&loop));
+    EXPECT_FALSE(win::CAppModule::AddMessageLoop(&other));
+    EXPECT_EQ(win::CAppModule::GetMessageLoop(), &loop);
+
+    const DWORD mainThread = ::GetCurrentThreadId();
+    win::CMessageLoop* seenFromWorker = nullptr;
+    win::CMessageLoop* workerOwn = reinterpret_cast<win::CMessageLoop*>(1);
+    bool workerAdded = false;
+    std::thread worker([&] {
+        seenFromWorker = win::CAppModule::GetMessageLoop(mainThread);
+        workerAdded = win::CAppModule::AddMessageLoop(&other);
+        workerOwn = win::CAppModule::GetMessageLoop();
+        (void)win::CAppModule::RemoveMessageLoop();
+    });
+    worker.join();
+    EXPECT_EQ(seenFromWorker, &loop);
+    EXPECT_TRUE(workerAdded);
+    EXPECT_EQ(workerOwn, &other);
+
+    EXPECT_TRUE(win::CAppModule::RemoveMessageLoop());
+    EXPECT_FALSE(win::CAppModule::RemoveMessageLoop());
+    EXPECT_EQ(win::CAppModule::GetMessageLoop(), nullptr);
+}
+
+TEST(UpdateUI, AppliesStatesToMenuItemsAndLeavesOthersAlone) {
+    HMENU menu = ::CreatePopupMenu();
+    ::AppendMenuW(menu, MF_STRING, 100, L"enabled by default");
+    ::AppendMenuW(menu, MF_STRING, 101, L"disabled");
+    ::AppendMenuW(menu, MF_STRING, 102, L"checked");
+    ::AppendMenuW(menu, MF_STRING | MF_GRAYED, 103, L"not tracked");
+    win::CUpdateUI ui;
+    ui.UIEnable(101, false);
+    ui.UISetCheck(102, true);
+    ui.UIEnable(100, true);
+    ui.UIUpdateMenu(menu);
+    auto state = [&](UINT id) { return ::GetMenuState(menu, id, MF_BYCOMMAND); };
+    EXPECT_EQ(state(100) & MF_GRAYED, 0u);
+    EXPECT_NE(state(101) & MF_GRAYED, 0u);
+    EXPECT_NE(state(102) & MF_CHECKED, 0u);
+    EXPECT_NE(state(103) & MF_GRAYED, 0u); // never set: untouched
+    EXPECT_TRUE(ui.UIIsEnabled(999));
+    EXPECT_FALSE(ui.UIIsChecked(999));
+
+    ui.UIEnable(101, true);
+    ui.UISetCheck(102, false);
+    ui.UIUpdateMenu(menu);
+    EXPECT_EQ(state(101) & MF_GRAYED, 0u);
+    EXPECT_EQ(state(102) & MF_CHECKED, 0u);
+    ::DestroyMenu(menu);
+}
+
+} // namespace

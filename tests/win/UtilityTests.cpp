@@ -1,0 +1,79 @@
+#include "win/Path.h"
+#include "win/Strings.h"
+
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Strings, LoadsWholeStringsFromTheTable) {
+    EXPECT_EQ(win::LoadStr(IDS_PRODUCT_NAME), L"Folivex");
+    EXPECT_EQ(win::LoadStr(IDS_ERR_PLACE), L"この場所では実行できません。");
+    EXPECT_EQ(win::LoadStr(IDS_ERR_STARTUP), L"スタートアップ処理中にエラーが発生しました。");
+    EXPECT_EQ(win::LoadStr(39999), L"");
+    EXPECT_EQ(win::TextWithDetail(IDS_ERR_PLACE, L"\\\\server\\share"), L"この場所では実行できません。\n\\\\server\\share");
+    EXPECT_EQ(win::TextWithDetail(IDS_PRODUCT_NAME, L""), L"Folivex");
+}
+
+TEST(Strings, Utf8RoundTripsEveryPlane) {
+    const std::wstring cases[] = {L"", L"plain", L"日本語のタイトル", L"Q&A <\"'>", L"𠀋𡈽 surrogates 😀"};
+    for (const std::wstring& text : cases) {
+        EXPECT_EQ(win::Utf8ToWide(win::WideToUtf8(text)), text);
+    }
+    EXPECT_EQ(win::WideToUtf8(L"é"), "\xC3\xA9");
+    EXPECT_EQ(win::WideToUtf8(L"😀"), "\xF0\x9F\x98\x80");
+}
+
+TEST(Strings, CaseIsIgnoredForAsciiLettersOnly) {
+    EXPECT_TRUE(win::EqualsNoCaseAscii(L"C:\\Program Files\\Folivex", L"c:\\PROGRAM FILES\\folivex"));
+    EXPECT_FALSE(win::EqualsNoCaseAscii(L"C:\\Ä", L"C:\\ä"));
+    EXPECT_FALSE(win::EqualsNoCaseAscii(L"C:\\a", L"C:\\ab"));
+}
+
+TEST(Path, KindsOfPaths) {
+    struct Case {
+        const wchar_t* path;
+        win::PathKind kind;
+    };
+    const Case cases[] = {
+        {L"", win::PathKind::Empty},
+        {L"C:\\data", win::PathKind::Absolute},
+        {L"c:\\", win::PathKind::Absolute},
+        {L"data\\sub", win::PathKind::Relative},
+        {L"..\\up", win::PathKind::Relative},
+        {L"\\\\server\\share\\dir", win::PathKind::Unc},
+        {L"\\\\?\\UNC\\server\\share", win::PathKind::Unc},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(win::GetPathKind(c.path), c.kind) << c.path;
+    }
+}
+
+TEST(Path, TrimRemovesBlanksAndOneTrailingBackslashButKeepsARoot) {
+    struct Case {
+        const wchar_t* in;
+        const wchar_t* out;
+    };
+    const Case cases[] = {
+        {L"  C:\\Tools\\Folivex\\  ", L"C:\\Tools\\Folivex"},
+        {L"C:\\Tools\\", L"C:\\Tools"},
+        {L"C:\\", L"C:\\"},
+        {L"", L""},
+        {L"   ", L""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(win::TrimPath(c.in), c.out) << c.in;
+    }
+}
+
+TEST(Path, ParentFolderAndModuleName) {
+    EXPECT_EQ(win::ParentFolder(L"C:\\a\\b\\folivex.exe"), L"C:\\a\\b");
+    const std::wstring self = win::ModuleFileName();
+    EXPECT_EQ(self.substr(self.size() - 4), L".exe");
+    EXPECT_TRUE(win::DirectoryExists(win::ParentFolder(self)));
+    EXPECT_FALSE(win::DirectoryExists(self));
+    EXPECT_FALSE(win::DirectoryExists(L""));
+}
+
+} // namespace

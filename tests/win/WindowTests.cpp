@@ -1,0 +1,206 @@
+#include "win/Paint.h"
+#include "win/Subclass.h"
+#include "win/Window.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+class CProbeWindow : public win::CWindowImpl {
+public:
+    std::vector<UINT> seen;
+    int finalMessages = 0;
+    HWND finalHandle = nullptr;
+    bool refuseCreate = false;
+    bool throwOnCommand = false;
+    bool deleteSelf = false;
+    bool* deletedFlag = nullptr;
+
+    ~CProbeWindow() override {
+        if (deletedFlag) {
+            *deletedFlag = true;
+        }
+    }
+
+    bool ProcessWindowMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+        seen.push_back(msg);
+        if (msg == WM_CREATE && refuseCreate) {
+            result = -1;
+            return true;
+        }
+        if (msg == WM_COMMAND && throwOnCommand) {
+            throw std::runtime_error("handler failed");
+        }
+        if (msg == WM_APP) {
+            result = 42;
+            return true;
+        }
+        return false;
+    }
+
+protected:
+    win::WindowClassInfo GetWindowClassInfo() const override {
+        win::WindowClassInfo info;
+        info.name = L"FolivexTestProbe";
+        return info;
+    }
+    void OnFinalMessage(HWND hwnd) override {
+        ++finalMessages;
+        finalHandle = hwnd;
+        if (deleteSelf) {
+            delete this;
+        }
+    }
+};
+
+bool Contains(const std::vector<UINT>& list, UINT msg) {
+    for (UINT m : list) {
+        if (m == msg) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(WindowImpl, RoutesMessagesFromCreationToFinalMessage) {
+    CProbeWindow window;
+    const HWND hwnd = window.Create(nullptr, nullptr, L"probe", WS_OVERLAPPEDWINDOW);
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_EQ(window.m_hWnd, hwnd);
+    EXPECT_EQ(win::CWindowImpl::FromHandle(hwnd), &window);
+    // The first messages of the window (sent before CreateWindowEx returns) reach the object too.
+    EXPECT_TRUE(Contains(window.seen, WM_NCCREATE));
+    EXPECT_TRUE(Contains(window.seen, WM_CREATE));
+    EXPECT_EQ(::SendMessageW(hwnd, WM_APP, 0, 0), 42);
+
+    EXPECT_TRUE(window.Destroy());
+    EXPECT_EQ(window.finalMessages, 1);
+    EXPECT_EQ(window.finalHandle, hwnd);
+    EXPECT_EQ(window.m_hWnd, nullptr);
+    EXPECT_EQ(win::CWindowImpl::FromHandle(hwnd), nullptr);
+}
+
+TEST(WindowImpl, RefusedCreationLeavesObjectReusable) {
+    CProbeWindow window;
+    window.refuseCreate = true;
+    EXPECT_EQ(window.Create(nullptr, nullptr, L"probe", WS_OVERLAPPEDWINDOW), nullptr);
+    EXPECT_EQ(window.m_hWnd, nullptr);
+    window.refuseCreate = false;
+    EXPECT_NE(window.Create(nullptr, nullptr, L"probe", WS_OVERLAPPEDWINDOW), nullptr);
+    window.Destroy();
+}
+
+TEST(WindowImpl, ExceptionInHandlerDoesNotCrossTheWindowProcedure) {
+    CProbeWindow window;
+    ASSERT_NE(window.Create(nullptr, nullptr, L"probe", WS_OVERLAPPEDWINDOW), nullptr);
+    window.throwOnCommand = true;
+    EXPECT_EQ(::SendMessageW(window.m_hWnd, WM_COMMAND, 1, 0), 0);
+    EXPECT_TRUE(window.IsWindow());
+    window.Destroy();
+}
+
+TEST(WindowImpl, SelfDeletingWindowIsDeletedOnlyAfterItsLastMessage) {
+    bool deleted = false;
+    auto* window = new CProbeWindow;
+    window->deleteSelf = true;
+    window->deletedFlag = &deleted;
+    const HWND hwnd = window->Create(nullptr, nullptr, L"probe", WS_OVERLAPPEDWINDOW);
+    ASSERT_NE(hwnd, nullptr);
+    ::DestroyWindow(hwnd);
+    EXPECT_TRUE(deleted);
+    EXPECT_FALSE(::IsWindow(hwnd));
+}
+
+TEST(Window, TextAndCentring) {
+    CProbeWindow owner;
+    CProbeWindow child;
+    RECT ownerRect{100, 100, 700, 500};
+    RECT childRect{0, 0, 200, 100};
+    ASSERT_NE(owner.Create(nullptr, &ownerRect, L"owner", WS_OVERLAPPEDWINDOW), nullptr);
+    ASSERT_NE(child.Create(owner.m_hWnd, &childRect, L"子ウィンドウ 𠀋", WS_POPUP | WS_CAPTION), nullptr);
+    EXPECT_EQ(child.GetText(), L"子ウィンドウ 𠀋");
+    EXPECT_EQ(child.GetClassName(), L"FolivexTestProbe");
+
+    ASSERT_TRUE(child.CenterOn(owner.m_hWnd));
+    const RECT o = owner.GetWindowRect();
+    const RECT c = child.GetWindowRect();
+    EXPECT_NEAR((c.left + c.right) / 2, (o.left + o.right) / 2, 1);
+    EXPECT_NEAR((c.top + c.bottom) / 2, (o.top + o.bottom) / 2, 1);
+    child.Destroy();
+    owner.Destroy();
+}
+
+class CCountingSubclass : public win::CSubclassWindow {
+public:
+    int setTextCalls = 0;
+    int finals = 0;
+    bool ProcessWindowMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+        if (msg == WM_SETTEXT) {
+            ++setTextCalls;
+            result = TRUE; // swallow: the control keeps its old text
+            return true;
+        }
+        return false;
+    }
+
+protected:
+    void OnFinalMessage(HWND) override { ++finals; }
+};
+
+TEST(SubclassWindow, InterceptsUntilTheControlIsDestroyed) {
+    const HWND edit = ::CreateWindowExW(0, L"EDIT", L"before", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr,
+                                        nullptr);
+    ASSERT_NE(edit, nullptr);
+    CCountingSubclass sub;
+    ASSERT_TRUE(sub.Subclass(edit));
+    EXPECT_FALSE(sub.Subclass(edit)); // one window per wrapper
+    ::SetWindowTextW(edit, L"after");
+    EXPECT_EQ(sub.setTextCalls, 1);
+    EXPECT_EQ(win::CWindow(edit).GetText(), L"before");
+
+    ASSERT_TRUE(sub.Unsubclass());
+    ::SetWindowTextW(edit, L"after");
+    EXPECT_EQ(win::CWindow(edit).GetText(), L"after");
+
+    ASSERT_TRUE(sub.Subclass(edit));
+    ::DestroyWindow(edit);
+    EXPECT_EQ(sub.finals, 1);
+    EXPECT_FALSE(sub.IsSubclassed());
+}
+
+class CSolidPaint : public win::CDoubleBufferPaint {
+public:
+    COLORREF colour = RGB(10, 200, 30);
+    void DoPaint(HDC dc, const RECT& client) override {
+        HBRUSH brush = ::CreateSolidBrush(colour);
+        ::FillRect(dc, &client, brush);
+        ::DeleteObject(brush);
+    }
+};
+
+TEST(Paint, MemoryDcCopiesWhatWasDrawnToTheTarget) {
+    HDC screen = ::GetDC(nullptr);
+    HDC target = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 40, 40);
+    ::ReleaseDC(nullptr, screen);
+    HGDIOBJ old = ::SelectObject(target, bitmap);
+    const RECT area{10, 10, 30, 30};
+    {
+        win::CMemoryDC memory(target, area);
+        EXPECT_TRUE(memory.IsBuffered());
+        CSolidPaint painter;
+        painter.DoPaint(memory, area);
+        // Nothing reaches the target before the memory DC is done.
+        EXPECT_NE(::GetPixel(target, 20, 20) & 0xFFFFFF, RGB(10, 200, 30));
+    }
+    EXPECT_EQ(::GetPixel(target, 20, 20) & 0xFFFFFF, RGB(10, 200, 30));
+    EXPECT_NE(::GetPixel(target, 5, 5) & 0xFFFFFF, RGB(10, 200, 30)); // outside the area
+    ::SelectObject(target, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(target);
+}
+
+} // namespace

@@ -1,0 +1,85 @@
+// The observer list: registration, removal, sent and posted notification, windows that are gone.
+
+#include "RecorderWindow.h"
+
+#include "xml/ViewList.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr UINT kMessage = WM_APP + 40;
+
+TEST(ViewList, SendsToMatchingMasksWithEachEntrysOwnParameters) {
+    CRecorderWindow history;
+    CRecorderWindow toolbar;
+    ASSERT_TRUE(history.Get() && toolbar.Get());
+    xml::CViewList views;
+    views.AddView(0x1 | 0x4, history.Get(), kMessage, 11, 12);
+    views.AddView(0x10, toolbar.Get(), kMessage + 1, 21, 22);
+
+    EXPECT_TRUE(views.Notify(0x4));
+    ASSERT_EQ(history.GetReceived().size(), 1u);
+    EXPECT_EQ(history.GetReceived()[0].message, kMessage);
+    EXPECT_EQ(history.GetReceived()[0].wParam, 11u);
+    EXPECT_EQ(history.GetReceived()[0].lParam, 12);
+    EXPECT_TRUE(toolbar.GetReceived().empty());
+
+    EXPECT_TRUE(views.Notify(0x14));
+    EXPECT_EQ(history.GetReceived().size(), 2u);
+    ASSERT_EQ(toolbar.GetReceived().size(), 1u);
+    EXPECT_EQ(toolbar.GetReceived()[0].message, kMessage + 1);
+    EXPECT_EQ(toolbar.GetReceived()[0].wParam, 21u);
+
+    EXPECT_TRUE(views.Notify(0x2));
+    EXPECT_EQ(history.GetReceived().size(), 2u);
+    EXPECT_EQ(toolbar.GetReceived().size(), 1u);
+}
+
+TEST(ViewList, PostedNotificationsArriveThroughTheQueue) {
+    CRecorderWindow view;
+    xml::CViewList views;
+    views.AddView(0x8, view.Get(), kMessage, 5, 6);
+
+    EXPECT_TRUE(views.Notify(0x8, true));
+    EXPECT_TRUE(view.GetReceived().empty());
+    CRecorderWindow::PumpPending();
+    ASSERT_EQ(view.GetReceived().size(), 1u);
+    EXPECT_EQ(view.GetReceived()[0].wParam, 5u);
+    EXPECT_EQ(view.GetReceived()[0].lParam, 6);
+}
+
+TEST(ViewList, RemoveDropsEveryEntryOfTheWindowOnly) {
+    CRecorderWindow first;
+    CRecorderWindow second;
+    xml::CViewList views;
+    views.AddView(0x1, first.Get(), kMessage);
+    views.AddView(0x2, first.Get(), kMessage);
+    views.AddView(0x1, second.Get(), kMessage);
+
+    EXPECT_TRUE(views.RemoveView(first.Get()));
+    EXPECT_EQ(views.GetViewCount(), 1u);
+    EXPECT_FALSE(views.RemoveView(first.Get()));
+    EXPECT_TRUE(views.Notify(0x3));
+    EXPECT_TRUE(first.GetReceived().empty());
+    EXPECT_EQ(second.GetReceived().size(), 1u);
+}
+
+TEST(ViewList, AWindowThatIsGoneIsSkippedAndReported) {
+    for (const bool post : {false, true}) {
+        CRecorderWindow gone;
+        CRecorderWindow alive;
+        xml::CViewList views;
+        views.AddView(0x1, gone.Get(), kMessage);
+        views.AddView(0x1, alive.Get(), kMessage);
+        gone.Destroy();
+
+        EXPECT_FALSE(views.Notify(0x1, post)) << "post " << post;
+        CRecorderWindow::PumpPending();
+        EXPECT_EQ(alive.GetReceived().size(), 1u) << "post " << post;
+        // The entry stays until its window unregisters; only the notification reports it.
+        EXPECT_EQ(views.GetViewCount(), 2u);
+    }
+}
+
+} // namespace

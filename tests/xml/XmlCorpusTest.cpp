@@ -1,0 +1,135 @@
+// Malformed files: every one must fail to load with the reader's description, never hang or crash, and never
+// be overwritten by the store that failed to read it.
+
+#include "TestFiles.h"
+#include "TestRecords.h"
+
+#include "common/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace {
+
+std::string ValidDocument() {
+    CTestNotes notes;
+    for (int i = 0; i < 4; ++i) {
+        CTestNote note;
+        note.title = L"Q&A <" + std::to_wstring(i) + L"> \"日本\" \xD83D\xDE00";
+        note.count = static_cast<uint32_t>(i + 1);
+        note.flag = i % 2 == 0;
+        note.kind = NoteKind::Bold;
+        note.time = 4102444800LL + i;
+        note.body = i == 2 ? L"" : L"C:\\a&b\\c.chm";
+        notes.notes.push_back(note);
+    }
+    std::string text;
+    return notes.SaveText(text) ? "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + text : std::string();
+}
+
+// Loads `bytes` as the store's file. When the load fails, the error must come from the reader and an edit
+// must not overwrite the file. Returns whether the load succeeded.
+bool LoadAndTryToOverwrite(const CTempFolder& folder, const std::string& bytes, const std::string& label) {
+    CTestNotes notes;
+    notes.SetFolder(folder.Path());
+    if (!WriteBytes(notes.GetPath(), bytes)) {
+        ADD_FAILURE() << "cannot write " << label;
+        return false;
+    }
+    if (notes.Reload()) {
+        return true;
+    }
+    EXPECT_FALSE(notes.IsValid()) << label;
+    EXPECT_EQ(notes.GetError().rfind(L"XmlReader:", 0), 0u) << label;
+    EXPECT_FALSE(notes.Add(CTestNote())) << label;
+    EXPECT_EQ(ReadBytes(notes.GetPath()), bytes) << label;
+    return false;
+}
+
+TEST(XmlCorpus, EveryTruncationOfAValidDocumentFails) {
+    CTempFolder folder;
+    const std::string valid = ValidDocument();
+    ASSERT_GT(valid.size(), 300u);
+    ASSERT_TRUE(LoadAndTryToOverwrite(folder, valid, "whole"));
+    for (size_t length = 0; length < valid.size(); ++length) {
+        EXPECT_FALSE(LoadAndTryToOverwrite(folder, valid.substr(0, length), "length " + std::to_string(length)));
+    }
+}
+
+TEST(XmlCorpus, RandomByteFlipsNeverHangOrOverwrite) {
+    CTempFolder folder;
+    const std::string valid = ValidDocument();
+    std::mt19937 random(20240611u);
+    std::uniform_int_distribution<size_t> position(0, valid.size() - 1);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::uniform_int_distribution<int> flips(1, 4);
+    int failed = 0;
+    for (int round = 0; round < 400; ++round) {
+        std::string damaged = valid;
+        for (int i = flips(random); i > 0; --i) {
+            damaged[position(random)] = static_cast<char>(byte(random));
+        }
+        if (!LoadAndTryToOverwrite(folder, damaged, "round " + std::to_string(round))) {
+            ++failed;
+        }
+    }
+    // Most flips land in markup; a few only change a title. Both outcomes are legitimate per file.
+    EXPECT_GT(failed, 100);
+}
+
+TEST(XmlCorpus, HostileDocumentsFail) {
+    const std::string deep = [] {
+        std::string text = "<notes><note>";
+        for (int i = 0; i < 20000; ++i) {
+            text += "<x>";
+        }
+        return text + "t</note></notes>";
+    }();
+    const std::string laughs = "<?xml version=\"1.0\"?>\r\n<!DOCTYPE notes [\r\n"
+                               "<!ENTITY a \"aaaaaaaaaa\">\r\n<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">\r\n"
+                               "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">\r\n]>\r\n"
+                               "<notes><note title=\"&c;\">&c;</note></notes>";
+    const struct {
+        const char* label;
+        std::string bytes;
+    } cases[] = {
+        {"deep nesting", deep},
+        {"entity expansion", laughs},
+        {"external entity", "<!DOCTYPE notes SYSTEM \"file:///C:/windows/win.ini\"><notes/>"},
+        {"second top-level element", "<notes/><notes/>"},
+        {"second element after a full one", "<notes><note/></notes>\r\n<note/>"},
+        {"text after the root", "<notes/>junk"},
+        {"bare ampersand", "<notes><note title=\"Q&A\"/></notes>"},
+        {"undeclared entity", "<notes><note>&nbsp;</note></notes>"},
+        {"mismatched end", "<notes><note></notes></note>"},
+        {"only a declaration", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"},
+        {"empty file", ""},
+        {"zero bytes", std::string(64, '\0')},
+        {"wrong root", "<history/>"},
+        {"unknown child", "<notes><doc/></notes>"},
+    };
+    CTempFolder folder;
+    for (const auto& c : cases) {
+        EXPECT_FALSE(LoadAndTryToOverwrite(folder, c.bytes, c.label)) << c.label;
+    }
+}
+
+TEST(XmlCorpus, ForeignButWellFormedDocumentsLoad) {
+    const struct {
+        const char* label;
+        std::string bytes;
+    } cases[] = {
+        {"byte order mark", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<notes>\r\n  <note/>\r\n</notes>"},
+        {"no declaration, LF only", "<notes>\n<note title='x'>b</note>\n</notes>\n"},
+        {"comments and unknown attributes", "<!-- c --><notes v=\"2\"><!-- c --><note extra=\"1\"/></notes>"},
+        {"references", "<notes><note title=\"&#x51;&#38;&#65;\">&lt;&#x1F600;&gt;</note></notes>"},
+    };
+    CTempFolder folder;
+    for (const auto& c : cases) {
+        EXPECT_TRUE(LoadAndTryToOverwrite(folder, c.bytes, c.label)) << c.label;
+    }
+}
+
+} // namespace
