@@ -411,8 +411,8 @@ bool CCommandBar::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRE
         ExitKeyboardMode(false);
         return false;
     case WM_INITMENUPOPUP:
-        AddMenuImages(reinterpret_cast<HMENU>(wp));
         result = m_notify ? ::SendMessageW(m_notify, msg, wp, lp) : 0;
+        AddMenuImages(reinterpret_cast<HMENU>(wp));
         return true;
     case WM_MENUSELECT:
         m_selectedMenu = reinterpret_cast<HMENU>(lp);
@@ -458,7 +458,10 @@ bool CCommandBar::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRE
                 params.Frame = 160;
                 params.fStyle |= ILD_BLEND50;
             }
+            // The menu goes on drawing the item's text with this DC: leave it as it was.
+            const int saved = ::SaveDC(draw->hDC);
             ::ImageList_DrawIndirect(&params);
+            ::RestoreDC(draw->hDC, saved);
         }
         result = TRUE;
         return true;
