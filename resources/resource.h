@@ -27,6 +27,22 @@
 #define IDS_MODE_STANDALONE 40269
 #define IDS_MODE_INSTALLED 40270
 
+// Place display names; the same numbers are the places' default key tables.
+#define IDS_PLACE_MAIN 40102
+#define IDS_PLACE_VIEW 40103
+#define IDS_PLACE_DOCLIB 40244
+
+// Fixed key tables and context menus.
+#define IDR_PROPERTY_LIST 150
+#define IDR_HISTORY_TREE 151
+#define IDR_LIBRARY_MENU 157
+#define IDR_SETTING_TREE 182
+#define IDR_SETTING_MENU 251
+#define IDR_SHORTKEY_MENU 254
+#define IDR_URL_MENU 255
+#define IDR_LIBRARY_TREE 264
+#define IDR_VIEW_EMPTY_MENU 40103
+
 // Commands of the main menu.
 #define ID_FILE_NEW_WINDOW 0xE100
 #define ID_FILE_OPEN 0xE101
@@ -42,3 +58,53 @@
 #define ID_SETTING 0x9CAB
 #define ID_SUBWINDOW_RESET 0x9D01
 #define ID_EXEC_INFO 0x9D4A
+#define ID_SHOW_MODE 0x9CFD
+#define ID_SHOW_FULL 0x9CFC
+
+// Commands of the document view.
+#define ID_DOC_OPTIONS 0x9CF4
+#define ID_DOC_FOCUS 0x9CF5
+#define ID_NAVI_SHOW 0x9CAC
+#define ID_NAVI_TAB_PREV 0x9CAD
+#define ID_NAVI_TAB_NEXT 0x9CAE
+#define ID_NAVI_TOC 0x9CE9
+#define ID_NAVI_INDEX 0x9CEA
+#define ID_NAVI_SEARCH 0x9CEB
+#define ID_NAVI_FAVOR 0x9CEC
+#define ID_NAVI_TOC_TOP 0x9CAF
+#define ID_NAVI_TOC_END 0x9CB0
+#define ID_NAVI_TOC_PREV 0x9CB1
+#define ID_NAVI_TOC_NEXT 0x9CB2
+#define ID_TOPIC_BACK 0x9CED
+#define ID_TOPIC_FORWARD 0x9CEE
+#define ID_TOPIC_HOME 0x9CEF
+#define ID_TOPIC_REFRESH 0x9CF0
+#define ID_TOPIC_FONT_SIZE 0x9CF1
+#define ID_TOPIC_ZOOM 0x9D0D
+#define ID_TOPIC_ZOOM_IN 0x9D0E
+#define ID_TOPIC_ZOOM_OUT 0x9D0F
+#define ID_TOPIC_FIND 0x9CF2
+#define ID_TOPIC_PRINT 0x9CF3
+
+// Commands of the library and the other tool windows.
+#define ID_LIB_REFRESH 0xE803
+#define ID_LIB_ADD_FOLDER 0x9D35
+#define ID_LIB_ADD_DOC 0x9D36
+#define ID_LIB_ADD_TOPIC 0x9D37
+#define ID_LIB_EDIT_LABEL 0x9D38
+#define ID_LIB_PATH_CONV 0x9D3A
+#define ID_LIB_DATA_SAVE 0x9D1C
+#define ID_LIB_DATA_LOAD 0x9D1D
+#define ID_EDIT_CUT 0xE123
+#define ID_EDIT_COPY 0xE122
+#define ID_EDIT_PASTE 0xE125
+#define ID_EDIT_SELECT_ALL 0xE12A
+#define ID_ITEM_ACTION 0x9C40
+#define ID_ITEM_ACTION2 0x9C41
+#define ID_OPEN_CONFIRM 0x9CD3
+#define ID_DATA_EXPORT 0x9D16
+#define ID_DATA_IMPORT 0x9D17
+#define ID_RESET_ALL 0x9D0C
+#define ID_RESET_CURRENT 0x9D0B
+#define ID_URL_DELETE 0x9D1A
+#define ID_URL_DELETE_ALL 0x9D1B
