@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <ostream>
+#include <string>
+#include <vector>
 
 using namespace e2e;
 

@@ -38,6 +38,7 @@ public:
     [[nodiscard]] bool Start(const std::vector<std::wstring>& arguments = {});
 
     // The visible main frame of the process, once it exists; nullptr on time-out or when the process ended.
+    // The frame found here is the one MainWindow(), Caption(), the commands and Close() act on.
     HWND WaitForMainWindow(Timeout timeout = kDefaultTimeout);
     // The visible main frame now, without waiting.
     [[nodiscard]] HWND FindMainWindow() const;
