@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/ExeInfo.h"
+#include "app/ProcessCounter.h"
 #include "app/StartupChecks.h"
 #include "win/MessageBox.h"
 #include "win/Module.h"
@@ -26,10 +27,68 @@ win::WindowClassInfo CMainFrame::GetWindowClassInfo() const {
 }
 
 void CMainFrame::ShowWithPlacement(int showCmd) {
-    // The saved "main" placement is applied here once the layout store exists; until then the frame opens at
-    // the system's default position with the caller's show command.
-    Show(showCmd);
+    if (!m_layout.Load()) {
+        Show(showCmd);
+        win::MessageBoxFor(m_hWnd, win::TextWithDetail(IDS_ERR_LAYOUT_LOAD, m_layout.GetError()), MB_OK | MB_ICONERROR);
+    } else if (!ApplySavedPlacement(showCmd)) {
+        win::MessageBoxFor(m_hWnd, win::TextWithDetail(IDS_ERR_LAYOUT_LOAD, m_layout.GetError()), MB_OK | MB_ICONERROR);
+    }
     Update();
+}
+
+bool CMainFrame::ApplySavedPlacement(int showCmd) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    if (!::GetWindowPlacement(m_hWnd, &placement)) {
+        Show(showCmd);
+        return false;
+    }
+    placement.showCmd = static_cast<UINT>(showCmd);
+    data::CDataWindow main;
+    if (m_layout.Get(L"main", main)) {
+        const bool maximized = main.show == data::WindowShow::Max;
+        if (maximized) {
+            placement.showCmd = SW_SHOWMAXIMIZED;
+        }
+        RECT& normal = placement.rcNormalPosition;
+        // A second instance opens where the system puts it, not exactly over the first one.
+        if (main.hasPosition && (maximized || ProcessCounter::Count() == 1)) {
+            ::OffsetRect(&normal, main.x - normal.left, main.y - normal.top);
+        }
+        if (main.hasSize) {
+            normal.right = normal.left + main.cx;
+            normal.bottom = normal.top + main.cy;
+        }
+    }
+    // Place the hidden window first and show it after: a window maximized straight from SetWindowPlacement
+    // forgets its normal rectangle on some platforms, and the next close would save the maximized one.
+    const UINT show = placement.showCmd;
+    placement.showCmd = SW_HIDE;
+    const bool placed = ::SetWindowPlacement(m_hWnd, &placement) != FALSE;
+    Show(static_cast<int>(show));
+    const bool notified = m_layout.Notify(data::CDataLayout::kApplyPlacement);
+    return placed && notified;
+}
+
+bool CMainFrame::SaveMainPlacement() {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    if (!m_layout.Reset() || !::GetWindowPlacement(m_hWnd, &placement)) {
+        return false;
+    }
+    const bool maximized = placement.showCmd == SW_SHOWMAXIMIZED ||
+                           (placement.showCmd == SW_SHOWMINIMIZED && (placement.flags & WPF_RESTORETOMAXIMIZED));
+    data::CDataWindow main;
+    main.name = L"main";
+    main.show = maximized ? data::WindowShow::Max : data::WindowShow::Normal;
+    const RECT& normal = placement.rcNormalPosition;
+    main.hasPosition = true;
+    main.x = normal.left;
+    main.y = normal.top;
+    main.hasSize = true;
+    main.cx = normal.right - normal.left;
+    main.cy = normal.bottom - normal.top;
+    return m_layout.Set(main) && m_layout.Notify(data::CDataLayout::kStorePlacement) && m_layout.Save();
 }
 
 bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -115,6 +174,11 @@ LRESULT CMainFrame::OnCreate() {
         }
     }
 
+    if (ok) {
+        const std::wstring execDir = ExeInfo::GetExecDir();
+        m_layout.SetFolder(execDir);
+    }
+
     if (!ok) {
         win::MessageBoxFor(nullptr, failure, MB_OK | MB_ICONERROR);
         return -1;
@@ -125,8 +189,10 @@ LRESULT CMainFrame::OnCreate() {
 }
 
 void CMainFrame::OnClose() {
-    // Full screen, the saved placement and the document view join this sequence in their own modules;
-    // the close always proceeds.
+    // Whatever fails here is reported and the window closes all the same.
+    if (!SaveMainPlacement()) {
+        win::MessageBoxFor(m_hWnd, win::TextWithDetail(IDS_ERR_LAYOUT_SAVE, m_layout.GetError()), MB_OK | MB_ICONERROR);
+    }
 }
 
 void CMainFrame::OnDestroy() {

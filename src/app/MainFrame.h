@@ -2,6 +2,7 @@
 // The program's one top-level window per process: it owns the command bar, the document view, the tool
 // windows, the workers and the data stores, and is where documents are opened and closed.
 
+#include "data/DataLayout.h"
 #include "win/CommandBar.h"
 #include "win/MessageLoop.h"
 #include "win/UpdateUI.h"
@@ -21,6 +22,8 @@ public:
     HWND CreateFrame();
     // Shows the frame with the caller's show command and the saved placement.
     void ShowWithPlacement(int showCmd);
+    // Writes the layout file: the frame's normal placement as "main", then each tool window's record.
+    [[nodiscard]] bool SaveMainPlacement();
 
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
@@ -43,6 +46,10 @@ private:
     void UpdateCommandStates();
     void UpdateLayout();
 
+    [[nodiscard]] bool ApplySavedPlacement(int showCmd);
+
+    // Members in the order the process relies on: stores first, windows and workers after them.
+    data::CDataLayout m_layout;
     win::CCommandBar m_commandBar;
     HWND m_rebar = nullptr;
     HWND m_client = nullptr;
