@@ -1,5 +1,6 @@
 #include "app/MainFrame.h"
 
+#include "app/AppMessages.h"
 #include "app/ExeInfo.h"
 #include "app/ProcessCounter.h"
 #include "app/StartupChecks.h"
@@ -128,6 +129,10 @@ bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRES
         }
         result = 0;
         return true;
+    case WM_APP_RELOAD:
+        OnReload(static_cast<DWORD>(wp));
+        result = 0;
+        return true;
     case WM_COMMAND:
         if (OnCommand(LOWORD(wp))) {
             result = 0;
@@ -177,6 +182,7 @@ LRESULT CMainFrame::OnCreate() {
     if (ok) {
         const std::wstring execDir = ExeInfo::GetExecDir();
         m_layout.SetFolder(execDir);
+        m_shortkey.SetFolder(execDir);
     }
 
     if (!ok) {
@@ -185,7 +191,27 @@ LRESULT CMainFrame::OnCreate() {
     }
     UpdateCommandStates();
     UpdateLayout();
+    // Runs once the message loop starts: the stores are loaded before anything uses them.
+    Post(WM_APP_RELOAD, kReloadAll);
     return 0;
+}
+
+void CMainFrame::OnReload(DWORD mask) {
+    struct StoreBit {
+        DWORD bit;
+        xml::CXmlStore* store;
+        UINT failure;
+    };
+    // In this order; a store not built yet has no entry to reload.
+    const StoreBit stores[] = {
+        {kReloadShortkeys, &m_shortkey, IDS_ERR_RELOAD_SHORTKEY},
+    };
+    for (const StoreBit& entry : stores) {
+        if ((mask & entry.bit) && !entry.store->Reload()) {
+            win::MessageBoxFor(m_hWnd, win::TextWithDetail(entry.failure, entry.store->GetError()),
+                               MB_OK | MB_ICONERROR);
+        }
+    }
 }
 
 void CMainFrame::OnClose() {
@@ -265,10 +291,24 @@ LRESULT CMainFrame::OnSetText(const wchar_t* text) {
     return DefWindowProcedure(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()));
 }
 
-bool CMainFrame::PreTranslateMessage(MSG&) {
-    // Keyboard shortcuts are translated here once the key store exists; nothing while the frame is missing or
-    // disabled by a modal window.
-    return false;
+bool CMainFrame::PreTranslateMessage(MSG& msg) { return TranslateKeys(msg); }
+
+bool CMainFrame::TranslateKeys(MSG& msg) {
+    // A modal dialog or the progress dialog disables the frame: then no shortcut reaches any place.
+    if (!m_hWnd || !::IsWindow(m_hWnd) || !::IsWindowEnabled(m_hWnd)) {
+        return false;
+    }
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) {
+        return false;
+    }
+    if (m_documentKeys && m_documentKeys->IsShowingDocument() &&
+        m_shortkey.Translate(data::Place::View, m_documentKeys->CommandTarget(), msg)) {
+        return true;
+    }
+    if (m_shortkey.Translate(data::Place::Main, m_hWnd, msg)) {
+        return true;
+    }
+    return m_documentKeys && m_documentKeys->TranslateViewerKeys(msg);
 }
 
 void CMainFrame::OnIdle() { UpdateCommandStates(); }

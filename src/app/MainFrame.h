@@ -2,7 +2,9 @@
 // The program's one top-level window per process: it owns the command bar, the document view, the tool
 // windows, the workers and the data stores, and is where documents are opened and closed.
 
+#include "app/DocumentKeys.h"
 #include "data/DataLayout.h"
+#include "data/DataShortkey.h"
 #include "win/CommandBar.h"
 #include "win/MessageLoop.h"
 #include "win/UpdateUI.h"
@@ -27,6 +29,12 @@ public:
 
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
+    // The keyboard dispatch of every message the thread's loop retrieves (also the frame's message filter).
+    bool TranslateKeys(MSG& msg);
+    // The document view once it exists; null while there is none.
+    void SetDocumentKeys(IDocumentKeys* keys) noexcept { m_documentKeys = keys; }
+    [[nodiscard]] data::CDataShortkey& Shortkeys() noexcept { return m_shortkey; }
+
 protected:
     win::WindowClassInfo GetWindowClassInfo() const override;
 
@@ -35,6 +43,7 @@ private:
     void OnIdle() override;
 
     LRESULT OnCreate();
+    void OnReload(DWORD mask);
     void OnClose();
     void OnDestroy();
     void OnSize();
@@ -50,9 +59,11 @@ private:
 
     // Members in the order the process relies on: stores first, windows and workers after them.
     data::CDataLayout m_layout;
+    data::CDataShortkey m_shortkey;
     win::CCommandBar m_commandBar;
     HWND m_rebar = nullptr;
     HWND m_client = nullptr;
     bool m_filterAdded = false;
     bool m_idleAdded = false;
+    IDocumentKeys* m_documentKeys = nullptr;
 };

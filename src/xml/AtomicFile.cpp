@@ -19,7 +19,9 @@ bool IsReadOnlyFile(const std::wstring& path) {
 
 } // namespace
 
-CAtomicFile::~CAtomicFile() { Abandon(); }
+CAtomicFile::~CAtomicFile() {
+    Abandon();
+}
 
 std::wstring CAtomicFile::MakeTempPath(const std::wstring& target) {
     static std::atomic<unsigned> counter{0};

@@ -4,17 +4,29 @@
 
 namespace xml {
 
-bool CXmlElement::Reset() { return SetDefaults(); }
+bool CXmlElement::Reset() {
+    return SetDefaults();
+}
 
-bool CXmlElement::Read(CXmlReader& reader, int depth) { return ReadElement(reader, depth); }
+bool CXmlElement::Read(CXmlReader& reader, int depth) {
+    return ReadElement(reader, depth);
+}
 
-bool CXmlElement::Write(CXmlWriter& writer, int depth) const { return WriteElement(writer, depth); }
+bool CXmlElement::Write(CXmlWriter& writer, int depth) const {
+    return WriteElement(writer, depth);
+}
 
-bool CXmlElement::SetDefaults() { return true; }
+bool CXmlElement::SetDefaults() {
+    return true;
+}
 
-bool CXmlElement::ReadElement(CXmlReader&, int) { return true; }
+bool CXmlElement::ReadElement(CXmlReader&, int) {
+    return true;
+}
 
-bool CXmlElement::WriteElement(CXmlWriter&, int) const { return true; }
+bool CXmlElement::WriteElement(CXmlWriter&, int) const {
+    return true;
+}
 
 bool CXmlRoot::Reset() {
     m_error.clear();
@@ -84,7 +96,9 @@ bool CXmlRoot::LoadText(std::string_view utf8) {
     return LoadFrom(reader);
 }
 
-bool CXmlRoot::SaveTo(CXmlWriter& writer) { return Save(writer) && writer.Flush(); }
+bool CXmlRoot::SaveTo(CXmlWriter& writer) {
+    return Save(writer) && writer.Flush();
+}
 
 bool CXmlRoot::SaveFile(const std::wstring& path) {
     m_error.clear();

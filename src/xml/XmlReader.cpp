@@ -2,6 +2,7 @@
 
 #include "xml/XmlStream.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace xml {
@@ -13,11 +14,38 @@ constexpr LONGLONG kMaxInputBytes = 64LL * 1024 * 1024;
 // Nodes the reader may still return on an empty input (declaration, end of input and so on).
 constexpr uint64_t kNodeAllowance = 16;
 
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+bool IsXmlBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// An input that ends inside the XML declaration, or right after it, makes one platform reader abort the
+// whole process. Such a document has no root element anyway, so it is refused before the platform sees it.
+bool IsDeclarationWithoutRoot(std::string_view content) {
+    constexpr std::string_view kOpening = "<?xml";
+    if (!content.starts_with(kOpening)) {
+        return content.size() >= 3 && kOpening.starts_with(content);
+    }
+    // "<?xml-stylesheet" and the like are processing instructions, not the declaration.
+    if (content.size() > kOpening.size() && !IsXmlBlank(content[kOpening.size()])) {
+        return false;
+    }
+    const size_t close = content.find("?>");
+    if (close == std::string_view::npos) {
+        return true;
+    }
+    const std::string_view rest = content.substr(close + 2);
+    return std::all_of(rest.begin(), rest.end(), IsXmlBlank);
+}
+
 } // namespace
 
 CXmlReader::CXmlReader() = default;
 
-CXmlReader::~CXmlReader() { Close(); }
+CXmlReader::~CXmlReader() {
+    Close();
+}
 
 void CXmlReader::Close() noexcept {
     m_reader.Close();
@@ -26,13 +54,15 @@ void CXmlReader::Close() noexcept {
     m_type = XmlNodeType_None;
     m_failed = false;
     m_ended = false;
-    m_badReference = false;
+    m_badText = false;
     m_badAt = {};
     m_nodeBudget = 0;
     m_inputBytes = 0;
+    m_lineOffset = 0;
+    m_columnOffset = 0;
     m_lastLine = 0;
     m_lastColumn = 0;
-    m_openElements = 0;
+    m_openElements.clear();
 }
 
 bool CXmlReader::OpenFile(const std::wstring& path) {
@@ -79,14 +109,15 @@ bool CXmlReader::Attach(std::string_view bytes) {
     if (bytes.size() > static_cast<size_t>(std::numeric_limits<ULONG>::max())) {
         return false;
     }
+    const std::string_view content = TrimStart(bytes);
     win::CComPtr<IStream> stream;
     if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, stream.Receive()))) {
         return false;
     }
     ULONG written = 0;
     const LARGE_INTEGER start{};
-    if (FAILED(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written)) ||
-        written != bytes.size() || FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) {
+    if (FAILED(stream->Write(content.data(), static_cast<ULONG>(content.size()), &written)) ||
+        written != content.size() || FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) {
         return false;
     }
     win::CComPtr<IXmlReader> reader;
@@ -97,13 +128,36 @@ bool CXmlReader::Attach(std::string_view bytes) {
     }
     m_reader = std::move(reader);
     m_stream = std::move(stream);
-    m_inputBytes = bytes.size();
-    m_nodeBudget = bytes.size() + kNodeAllowance;
-    if (!CheckReferences(bytes, m_badAt)) {
-        m_badReference = true;
+    m_inputBytes = content.size();
+    m_nodeBudget = content.size() + kNodeAllowance;
+    if (IsDeclarationWithoutRoot(content)) {
+        m_ended = true;
+        m_failed = true;
+    } else if (!CheckRawText(content, m_badAt)) {
+        m_badText = true;
         m_failed = true;
     }
     return true;
+}
+
+std::string_view CXmlReader::TrimStart(std::string_view bytes) {
+    m_lineOffset = 0;
+    m_columnOffset = 0;
+    if (bytes.starts_with(kUtf8ByteOrderMark)) {
+        bytes.remove_prefix(kUtf8ByteOrderMark.size());
+    }
+    // One platform reader finds no document at all behind leading blanks; they carry nothing, so they go,
+    // and positions in descriptions are shifted back to the original text.
+    while (!bytes.empty() && IsXmlBlank(bytes.front())) {
+        if (bytes.front() == '\n') {
+            ++m_lineOffset;
+            m_columnOffset = 0;
+        } else if (bytes.front() != '\r') {
+            ++m_columnOffset;
+        }
+        bytes.remove_prefix(1);
+    }
+    return bytes;
 }
 
 bool CXmlReader::ApplyProperties(const CXmlPropertyMap& properties) {
@@ -137,7 +191,7 @@ bool CXmlReader::Next(XmlNodeType& type) {
         m_type = XmlNodeType_None;
         m_ended = true;
         // A platform reader may end quietly inside an element of a truncated file.
-        if (m_openElements != 0) {
+        if (!m_openElements.empty()) {
             m_failed = true;
         }
         return false;
@@ -161,23 +215,38 @@ bool CXmlReader::Next(XmlNodeType& type) {
         return Stop();
     }
     if (read == XmlNodeType_Element) {
-        if (m_openElements >= kMaxElementDepth) {
+        if (m_openElements.size() >= static_cast<size_t>(kMaxElementDepth)) {
             return Stop();
         }
         if (!m_reader->IsEmptyElement()) {
-            ++m_openElements;
+            m_openElements.push_back({line, column});
         }
     } else if (read == XmlNodeType_EndElement) {
-        if (m_openElements == 0) {
+        if (m_openElements.empty()) {
             return Stop();
         }
-        --m_openElements;
+        const TextPoint start = m_openElements.back();
+        m_openElements.pop_back();
+        // A real end tag never stands where its start tag stands: a platform reader that closes the open
+        // elements of a truncated input by itself reports them there.
+        if (start.line == line && start.column == column) {
+            m_ended = true;
+            return Stop();
+        }
     }
     type = read;
     return true;
 }
 
 bool CXmlReader::ReadToElement(int depth) {
+    // An element in the empty-element form has no children and no end node: asking for its children must not
+    // move on, or the following sibling would be consumed here and lost to the caller's loop.
+    if (depth != -1 && m_reader && !m_failed && m_type == XmlNodeType_Element) {
+        (void)m_reader->MoveToElement();
+        if (m_reader->IsEmptyElement() && GetDepth() < depth) {
+            return false;
+        }
+    }
     for (;;) {
         XmlNodeType type = XmlNodeType_None;
         if (!Next(type)) {
@@ -203,8 +272,7 @@ bool CXmlReader::ReadToElement(int depth) {
 
 int CXmlReader::GetDepth() const {
     UINT depth = 0;
-    if (!m_reader || FAILED(m_reader->GetDepth(&depth)) ||
-        depth > static_cast<UINT>(std::numeric_limits<int>::max())) {
+    if (!m_reader || FAILED(m_reader->GetDepth(&depth)) || depth > static_cast<UINT>(std::numeric_limits<int>::max())) {
         return -1;
     }
     return static_cast<int>(depth);
@@ -219,7 +287,9 @@ std::wstring CXmlReader::GetLocalName() const {
     return std::wstring(name, length);
 }
 
-bool CXmlReader::IsElementStart() const { return m_reader && !m_failed && m_type == XmlNodeType_Element; }
+bool CXmlReader::IsElementStart() const {
+    return m_reader && !m_failed && m_type == XmlNodeType_Element;
+}
 
 bool CXmlReader::ReadAttributes(CXmlAttributeMap& attributes) {
     attributes = CXmlAttributeMap(17);
@@ -246,6 +316,10 @@ bool CXmlReader::ReadAttributes(CXmlAttributeMap& attributes) {
         return Stop();
     }
     return true;
+}
+
+bool CXmlReader::IsEmptyElement() const {
+    return m_reader && !m_failed && m_type == XmlNodeType_Element && m_reader->IsEmptyElement();
 }
 
 bool CXmlReader::ReadElementText(std::wstring& text) {
@@ -276,26 +350,38 @@ bool CXmlReader::ReadElementText(std::wstring& text) {
     }
 }
 
-bool CXmlReader::IsEof() const { return m_reader && m_ended && !m_failed; }
+size_t CXmlReader::OriginalLine(size_t line) const {
+    return line + m_lineOffset;
+}
+
+size_t CXmlReader::OriginalColumn(size_t line, size_t column) const {
+    return line == 1 ? column + m_columnOffset : column;
+}
+
+bool CXmlReader::IsEof() const {
+    return m_reader && m_ended && !m_failed;
+}
 
 std::wstring CXmlReader::GetErrorDescription() const {
     std::wstring description = L"XmlReader:";
     if (!m_reader) {
         return description + L" Invalid.";
     }
-    if (m_badReference) {
-        return description + L" Line=" + std::to_wstring(m_badAt.line) + L" Column=" +
-               std::to_wstring(m_badAt.column);
+    if (m_badText) {
+        return description + L" Line=" + std::to_wstring(OriginalLine(m_badAt.line)) + L" Column=" +
+               std::to_wstring(OriginalColumn(m_badAt.line, m_badAt.column));
     }
     if (m_ended || m_reader->IsEOF()) {
         return description + L" EOF.";
     }
+    UINT line = 0;
     UINT value = 0;
-    if (SUCCEEDED(m_reader->GetLineNumber(&value))) {
-        description += L" Line=" + std::to_wstring(value);
+    const bool hasLine = SUCCEEDED(m_reader->GetLineNumber(&line));
+    if (hasLine) {
+        description += L" Line=" + std::to_wstring(OriginalLine(line));
     }
     if (SUCCEEDED(m_reader->GetLinePosition(&value))) {
-        description += L" Column=" + std::to_wstring(value);
+        description += L" Column=" + std::to_wstring(hasLine ? OriginalColumn(line, value) : value);
     }
     if (SUCCEEDED(m_reader->GetDepth(&value))) {
         description += L" Depth=" + std::to_wstring(value);

@@ -1,7 +1,7 @@
 #pragma once
 // Reads stored records from XML text through the platform reader, guarded against its known failures.
 
-#include "xml/XmlReferenceCheck.h"
+#include "xml/XmlTextCheck.h"
 #include "xml/XmlValues.h"
 
 #include "win/Handles.h"
@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace xml {
 
@@ -21,7 +22,9 @@ class CXmlStream;
 // Wraps IXmlReader and the stream it reads. Every node passes through one guarded step that fails the
 // read instead of trusting the platform: a node that does not advance (a truncated file can return the same
 // node for ever), more nodes than the input has bytes, a document type, nesting deeper than
-// kMaxElementDepth, end of input inside an open element, or a malformed "&" reference.
+// kMaxElementDepth, end of input inside an open element (also when the platform closes it by itself), a
+// malformed "&" reference or a zero byte. Inputs known to
+// upset a platform reader (leading blanks, a declaration without a root) are handled before it sees them.
 class CXmlReader {
 public:
     CXmlReader();
@@ -46,6 +49,8 @@ public:
     [[nodiscard]] int GetDepth() const;
     [[nodiscard]] std::wstring GetLocalName() const;
     [[nodiscard]] bool IsElementStart() const;
+    // True on an element start written in the empty-element form ("<name />").
+    [[nodiscard]] bool IsEmptyElement() const;
     // The attributes of the current element start; the reader stays on the element.
     [[nodiscard]] bool ReadAttributes(CXmlAttributeMap& attributes);
     // The text of the current element start: empty for an empty element or one holding only blanks.
@@ -59,6 +64,9 @@ public:
 
 private:
     bool Attach(std::string_view bytes);
+    std::string_view TrimStart(std::string_view bytes);
+    size_t OriginalLine(size_t line) const;
+    size_t OriginalColumn(size_t line, size_t column) const;
     bool Next(XmlNodeType& type);
     bool Stop() noexcept;
 
@@ -68,13 +76,20 @@ private:
     XmlNodeType m_type = XmlNodeType_None;
     bool m_failed = false;
     bool m_ended = false;
-    bool m_badReference = false;
+    bool m_badText = false;
     CXmlTextPosition m_badAt;
     uint64_t m_nodeBudget = 0;
     size_t m_inputBytes = 0;
+    size_t m_lineOffset = 0;
+    size_t m_columnOffset = 0;
     UINT m_lastLine = 0;
     UINT m_lastColumn = 0;
-    int m_openElements = 0;
+    struct TextPoint {
+        UINT line;
+        UINT column;
+    };
+    // Where each open element started, innermost last.
+    std::vector<TextPoint> m_openElements;
 };
 
 } // namespace xml

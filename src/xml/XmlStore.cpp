@@ -52,7 +52,9 @@ void CXmlStore::SetFolder(std::wstring_view folder) {
     SetPath(std::move(path));
 }
 
-bool CXmlStore::ResetForMissingFile() { return Reset(); }
+bool CXmlStore::ResetForMissingFile() {
+    return Reset();
+}
 
 bool CXmlStore::Reload() {
     bool loaded = false;

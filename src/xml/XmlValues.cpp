@@ -13,8 +13,7 @@ bool StartsWithBlank(std::wstring_view text) {
     return !text.empty() && std::iswspace(static_cast<wint_t>(text.front()));
 }
 
-template <class T, class Convert>
-bool WholeDecimal(std::wstring_view text, T& value, Convert convert) {
+template <class T, class Convert> bool WholeDecimal(std::wstring_view text, T& value, Convert convert) {
     if (text.empty()) {
         value = 0;
         return true;
@@ -34,21 +33,32 @@ bool WholeDecimal(std::wstring_view text, T& value, Convert convert) {
 
 } // namespace
 
-std::wstring BoolToText(bool value) { return value ? L"true" : L"false"; }
+std::wstring BoolToText(bool value) {
+    return value ? L"true" : L"false";
+}
 
-bool TextToBool(std::wstring_view text) noexcept { return text == L"true" || text == L"on"; }
+bool TextToBool(std::wstring_view text) noexcept {
+    return text == L"true" || text == L"on";
+}
 
-std::wstring UIntToText(uint32_t value) { return std::to_wstring(value); }
+std::wstring UIntToText(uint32_t value) {
+    return std::to_wstring(value);
+}
 
-std::wstring LongToText(int32_t value) { return std::to_wstring(value); }
+std::wstring LongToText(int32_t value) {
+    return std::to_wstring(value);
+}
 
-std::wstring TimeToText(int64_t value) { return std::to_wstring(value); }
+std::wstring TimeToText(int64_t value) {
+    return std::to_wstring(value);
+}
 
 bool TextToLong(std::wstring_view text, int32_t& value) {
     // Windows' long is 32 bits; the platform conversion saturates exactly there.
     static_assert(sizeof(long) == sizeof(int32_t));
     long converted = 0;
-    if (!WholeDecimal<long>(text, converted, [](const wchar_t* s, wchar_t** e, int b) { return std::wcstol(s, e, b); })) {
+    if (!WholeDecimal<long>(text, converted,
+                            [](const wchar_t* s, wchar_t** e, int b) { return std::wcstol(s, e, b); })) {
         return false;
     }
     value = static_cast<int32_t>(converted);

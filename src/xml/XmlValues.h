@@ -40,8 +40,7 @@ std::wstring TimeToText(int64_t value);
 [[nodiscard]] bool TextToUInt(std::wstring_view text, uint32_t low, uint32_t high, uint32_t& value);
 
 // One member of a keyword enumeration as it appears in a file.
-template <class E>
-struct CXmlKeyword {
+template <class E> struct CXmlKeyword {
     E value;
     std::wstring_view keyword;
 };
@@ -59,8 +58,7 @@ template <class E>
 }
 
 // The keyword of a member, or an empty view when the table does not know it.
-template <class E>
-std::wstring_view ValueToKeyword(std::span<const CXmlKeyword<E>> table, E value) {
+template <class E> std::wstring_view ValueToKeyword(std::span<const CXmlKeyword<E>> table, E value) {
     for (const CXmlKeyword<E>& entry : table) {
         if (entry.value == value) {
             return entry.keyword;

@@ -17,8 +17,12 @@ constexpr UINT kPropertyOmitDeclaration = 3;
 constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(wchar_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(wchar_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 // XML 1.0 characters in one UTF-16 unit (pairs are checked by the caller).
 bool IsXmlUnit(wchar_t c) {
@@ -46,14 +50,30 @@ bool Escape(std::wstring_view value, EscapeFor where, std::string& out) {
             return false;
         }
         switch (c) {
-        case L'&': escaped += L"&amp;"; break;
-        case L'<': escaped += L"&lt;"; break;
-        case L'>': escaped += L"&gt;"; break;
-        case L'\r': escaped += L"&#xD;"; break;
-        case L'"': escaped += where == EscapeFor::Attribute ? L"&quot;" : L"\""; break;
-        case L'\n': escaped += where == EscapeFor::Attribute ? L"&#xA;" : L"\n"; break;
-        case L'\t': escaped += where == EscapeFor::Attribute ? L"&#x9;" : L"\t"; break;
-        default: escaped += c; break;
+        case L'&':
+            escaped += L"&amp;";
+            break;
+        case L'<':
+            escaped += L"&lt;";
+            break;
+        case L'>':
+            escaped += L"&gt;";
+            break;
+        case L'\r':
+            escaped += L"&#xD;";
+            break;
+        case L'"':
+            escaped += where == EscapeFor::Attribute ? L"&quot;" : L"\"";
+            break;
+        case L'\n':
+            escaped += where == EscapeFor::Attribute ? L"&#xA;" : L"\n";
+            break;
+        case L'\t':
+            escaped += where == EscapeFor::Attribute ? L"&#x9;" : L"\t";
+            break;
+        default:
+            escaped += c;
+            break;
         }
     }
     out = win::WideToUtf8(escaped);
@@ -81,7 +101,9 @@ bool ToName(std::wstring_view name, std::string& out) {
 
 CXmlWriter::CXmlWriter() = default;
 
-CXmlWriter::~CXmlWriter() { Close(); }
+CXmlWriter::~CXmlWriter() {
+    Close();
+}
 
 bool CXmlWriter::OpenFile(const std::wstring& path) {
     Close();
@@ -136,10 +158,18 @@ bool CXmlWriter::ApplyProperties(const CXmlPropertyMap& properties) {
     bool allAccepted = true;
     for (const auto& [id, value] : properties) {
         switch (id) {
-        case kPropertyIndent: m_indent = value != 0; break;
-        case kPropertyByteOrderMark: m_byteOrderMark = value != 0; break;
-        case kPropertyOmitDeclaration: m_omitDeclaration = value != 0; break;
-        default: allAccepted = false; break;
+        case kPropertyIndent:
+            m_indent = value != 0;
+            break;
+        case kPropertyByteOrderMark:
+            m_byteOrderMark = value != 0;
+            break;
+        case kPropertyOmitDeclaration:
+            m_omitDeclaration = value != 0;
+            break;
+        default:
+            allAccepted = false;
+            break;
         }
     }
     return allAccepted;
@@ -159,13 +189,12 @@ bool CXmlWriter::StartDocument() {
     return true;
 }
 
-bool CXmlWriter::CloseStartTag() {
+void CXmlWriter::CloseStartTag() {
     if (m_startTagOpen) {
         m_out += '>';
         m_startTagOpen = false;
         m_tagAttributes.clear();
     }
-    return true;
 }
 
 void CXmlWriter::NewLine(size_t depth) {

@@ -58,7 +58,7 @@ private:
     };
 
     bool Fail() noexcept;
-    bool CloseStartTag();
+    void CloseStartTag();
     void NewLine(size_t depth);
 
     State m_state = State::Closed;

@@ -16,11 +16,13 @@ CRecorderWindow::CRecorderWindow() {
         return ::RegisterClassExW(&wc);
     }();
     (void)atom;
-    m_hwnd = ::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ::GetModuleHandleW(nullptr),
-                               this);
+    m_hwnd =
+        ::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ::GetModuleHandleW(nullptr), this);
 }
 
-CRecorderWindow::~CRecorderWindow() { Destroy(); }
+CRecorderWindow::~CRecorderWindow() {
+    Destroy();
+}
 
 void CRecorderWindow::Destroy() {
     if (m_hwnd) {

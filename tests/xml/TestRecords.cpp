@@ -50,7 +50,9 @@ bool CTestNotes::Add(const CTestNote& note) {
     return CommitEdit(kAdded);
 }
 
-bool CTestNotes::Clear() { return CommitEdit(kCleared, Reset()); }
+bool CTestNotes::Clear() {
+    return CommitEdit(kCleared, Reset());
+}
 
 bool CTestNotes::SetDefaults() {
     notes.clear();
@@ -85,4 +87,6 @@ bool CTestNotes::WriteElement(xml::CXmlWriter& writer, int depth) const {
     return writer.EndElement();
 }
 
-std::unique_ptr<xml::CXmlStore> CTestNotes::CreateScratch() const { return std::make_unique<CTestNotes>(); }
+std::unique_ptr<xml::CXmlStore> CTestNotes::CreateScratch() const {
+    return std::make_unique<CTestNotes>();
+}

@@ -54,7 +54,8 @@ TEST(XmlCorpus, EveryTruncationOfAValidDocumentFails) {
     ASSERT_GT(valid.size(), 300u);
     ASSERT_TRUE(LoadAndTryToOverwrite(folder, valid, "whole"));
     for (size_t length = 0; length < valid.size(); ++length) {
-        EXPECT_FALSE(LoadAndTryToOverwrite(folder, valid.substr(0, length), "length " + std::to_string(length)));
+        EXPECT_FALSE(LoadAndTryToOverwrite(folder, valid.substr(0, length), "length " + std::to_string(length)))
+            << "loaded a document ending in: " << valid.substr(length < 30 ? 0 : length - 30, 30);
     }
 }
 
@@ -107,6 +108,10 @@ TEST(XmlCorpus, HostileDocumentsFail) {
         {"only a declaration", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"},
         {"empty file", ""},
         {"zero bytes", std::string(64, '\0')},
+        {"declaration then a zero byte", std::string("<?xml version=\"1.0\"?>\0<notes/>", 30)},
+        {"zero byte inside", std::string("<notes>\0</notes>", 16)},
+        {"cut inside the declaration", "\xEF\xBB\xBF<?xm"},
+        {"declaration and blanks", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"},
         {"wrong root", "<history/>"},
         {"unknown child", "<notes><doc/></notes>"},
     };
@@ -121,7 +126,8 @@ TEST(XmlCorpus, ForeignButWellFormedDocumentsLoad) {
         const char* label;
         std::string bytes;
     } cases[] = {
-        {"byte order mark", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<notes>\r\n  <note/>\r\n</notes>"},
+        {"byte order mark",
+         "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<notes>\r\n  <note/>\r\n</notes>"},
         {"no declaration, LF only", "<notes>\n<note title='x'>b</note>\n</notes>\n"},
         {"comments and unknown attributes", "<!-- c --><notes v=\"2\"><!-- c --><note extra=\"1\"/></notes>"},
         {"references", "<notes><note title=\"&#x51;&#38;&#65;\">&lt;&#x1F600;&gt;</note></notes>"},

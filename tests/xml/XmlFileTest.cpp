@@ -19,9 +19,17 @@
 namespace {
 
 const wchar_t* const kAwkward[] = {
-    L"Q&A", L"<tag attr=\"v\">", L"it's \"quoted\"", L"&amp; stays literal", L"]]> and ]]&gt;",
-    L"C:\\Program Files (x86)\\a&b\\<guide>.chm", L"http://host/p?a=1&b=<2>&c=\"3\"#'x'",
-    L"日本語のヘルプ", L"emoji \xD83D\xDE00 and \xD840\xDC0B", L"  blanks around  ", L"",
+    L"Q&A",
+    L"<tag attr=\"v\">",
+    L"it's \"quoted\"",
+    L"&amp; stays literal",
+    L"]]> and ]]&gt;",
+    L"C:\\Program Files (x86)\\a&b\\<guide>.chm",
+    L"http://host/p?a=1&b=<2>&c=\"3\"#'x'",
+    L"日本語のヘルプ",
+    L"emoji \xD83D\xDE00 and \xD840\xDC0B",
+    L"  blanks around  ",
+    L"",
 };
 
 std::vector<CTestNote> AwkwardNotes() {
@@ -173,12 +181,12 @@ TEST(XmlFileLoad, TheFileCannotBeWrittenWhileItIsRead) {
     ASSERT_TRUE(WriteBytes(path, "<notes/>"));
     xml::CXmlReader reader;
     ASSERT_TRUE(reader.OpenFile(path));
-    win::CFileHandleRaii writer(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::CFileHandleRaii writer(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     EXPECT_FALSE(writer.IsValid());
     reader.Close();
-    writer.Reset(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    writer.Reset(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
     EXPECT_TRUE(writer.IsValid());
 }
 

@@ -15,12 +15,11 @@ struct BoolCase {
 
 TEST(XmlValues, BooleansAreTrueOnlyForTrueAndOn) {
     const BoolCase cases[] = {
-        {L"true", true}, {L"on", true},     {L"TRUE", false}, {L"True", false}, {L"ON", false},
-        {L"1", false},   {L"yes", false},   {L"", false},     {L" true", false}, {L"true ", false},
-        {L"false", false},
+        {L"true", true}, {L"on", true}, {L"TRUE", false},  {L"True", false},  {L"ON", false},    {L"1", false},
+        {L"yes", false}, {L"", false},  {L" true", false}, {L"true ", false}, {L"false", false},
     };
     for (const BoolCase& c : cases) {
-        EXPECT_EQ(xml::TextToBool(c.text), c.expected) << "text: \"" << testing::PrintToString(std::wstring(c.text));
+        EXPECT_EQ(xml::TextToBool(c.text), c.expected) << testing::PrintToString(std::wstring(c.text));
     }
     EXPECT_EQ(xml::BoolToText(true), L"true");
     EXPECT_EQ(xml::BoolToText(false), L"false");
@@ -40,9 +39,9 @@ TEST(XmlValues, UnsignedNumbersReadWholeAndClamp) {
         {L"5", 1, 100, true, 5},
         {L"0", 1, 100, true, 1},
         {L"500", 1, 100, true, 100},
-        {L"", 1, 100, true, 1},          // empty reads as 0, then clamps
+        {L"", 1, 100, true, 1}, // empty reads as 0, then clamps
         {L"", 0, 100, true, 0},
-        {L"-1", 5, 20, true, 20},        // taken as unsigned: the largest value
+        {L"-1", 5, 20, true, 20}, // taken as unsigned: the largest value
         {L"+7", 0, 100, true, 7},
         {L"99999999999", 0, 4000000000u, true, 2147483647u}, // saturates like the standard conversion
         {L"4294967295", 0, 4294967295u, true, 2147483647u},
@@ -70,9 +69,8 @@ struct LongCase {
 
 TEST(XmlValues, SignedNumbersReadWhole) {
     const LongCase cases[] = {
-        {L"-1200", true, -1200}, {L"0", true, 0},          {L"", true, 0},
-        {L"2147483647", true, 2147483647}, {L"-2147483648", true, INT32_MIN},
-        {L"7px", false, 3},      {L" 7", false, 3},        {L"--7", false, 3},
+        {L"-1200", true, -1200},           {L"0", true, 0},    {L"", true, 0},    {L"2147483647", true, 2147483647},
+        {L"-2147483648", true, INT32_MIN}, {L"7px", false, 3}, {L" 7", false, 3}, {L"--7", false, 3},
     };
     for (const LongCase& c : cases) {
         int32_t value = 3;
@@ -109,8 +107,8 @@ TEST(XmlValues, TimesAreSixtyFourBit) {
 }
 
 enum class Show { Hide = 0, Normal = 1, Max = 2 };
-constexpr std::array<xml::CXmlKeyword<Show>, 3> kShow = {{{Show::Hide, L"hide"}, {Show::Normal, L"normal"},
-                                                          {Show::Max, L"max"}}};
+constexpr std::array<xml::CXmlKeyword<Show>, 3> kShow = {
+    {{Show::Hide, L"hide"}, {Show::Normal, L"normal"}, {Show::Max, L"max"}}};
 
 TEST(XmlValues, KeywordsLookUpExactlyAndUnknownOnesChangeNothing) {
     Show value = Show::Normal;

@@ -32,9 +32,9 @@ TEST(XmlWriter, WritesTheExactEnvelope) {
     const std::string text = WriteToText([](xml::CXmlWriter& w) {
         return w.ApplyProperties({{xml::kXmlWriterPropertyIndent, 1}}) && w.StartDocument() &&
                w.StartElement(L"setting") && w.StartElement(L"docview") && w.WriteAttribute(L"startdoc", L"file") &&
-               w.WriteTextElement(L"file", L"C:\\doc\\a.chm") && w.WriteTextElement(L"url", L"") &&
-               w.EndElement() && w.StartElement(L"toolbar") && w.WriteAttribute(L"fullhide", L"true") &&
-               w.EndElement() && w.EndDocument();
+               w.WriteTextElement(L"file", L"C:\\doc\\a.chm") && w.WriteTextElement(L"url", L"") && w.EndElement() &&
+               w.StartElement(L"toolbar") && w.WriteAttribute(L"fullhide", L"true") && w.EndElement() &&
+               w.EndDocument();
     });
     EXPECT_EQ(text, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
                     "<setting>\r\n"
@@ -48,8 +48,7 @@ TEST(XmlWriter, WritesTheExactEnvelope) {
 
 TEST(XmlWriter, WithoutIndentationEverythingIsOnOneLine) {
     const std::string text = WriteToText([](xml::CXmlWriter& w) {
-        return w.StartDocument() && w.StartElement(L"a") && w.StartElement(L"b") && w.EndElement() &&
-               w.EndDocument();
+        return w.StartDocument() && w.StartElement(L"a") && w.StartElement(L"b") && w.EndElement() && w.EndDocument();
     });
     EXPECT_EQ(text, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a><b /></a>");
 }
@@ -73,10 +72,18 @@ std::string WriteWithPlatform(const std::vector<Step>& steps) {
     for (const Step& step : steps) {
         HRESULT hr = S_OK;
         switch (step.kind) {
-        case Step::Start: hr = writer->WriteStartElement(nullptr, step.name, nullptr); break;
-        case Step::Attribute: hr = writer->WriteAttributeString(nullptr, step.name, nullptr, step.value); break;
-        case Step::Text: hr = writer->WriteString(step.value); break;
-        case Step::End: hr = writer->WriteEndElement(); break;
+        case Step::Start:
+            hr = writer->WriteStartElement(nullptr, step.name, nullptr);
+            break;
+        case Step::Attribute:
+            hr = writer->WriteAttributeString(nullptr, step.name, nullptr, step.value);
+            break;
+        case Step::Text:
+            hr = writer->WriteString(step.value);
+            break;
+        case Step::End:
+            hr = writer->WriteEndElement();
+            break;
         }
         if (FAILED(hr)) {
             return "<platform failed>";
@@ -84,8 +91,8 @@ std::string WriteWithPlatform(const std::vector<Step>& steps) {
     }
     STATSTG stat{};
     const LARGE_INTEGER start{};
-    if (FAILED(writer->WriteEndDocument()) || FAILED(writer->Flush()) ||
-        FAILED(stream->Stat(&stat, STATFLAG_NONAME)) || FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) {
+    if (FAILED(writer->WriteEndDocument()) || FAILED(writer->Flush()) || FAILED(stream->Stat(&stat, STATFLAG_NONAME)) ||
+        FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) {
         return "<platform failed>";
     }
     std::string bytes(static_cast<size_t>(stat.cbSize.QuadPart), '\0');
@@ -102,10 +109,18 @@ std::string WriteWithOurs(const std::vector<Step>& steps) {
         bool ok = w.ApplyProperties({{xml::kXmlWriterPropertyIndent, 1}}) && w.StartDocument();
         for (const Step& step : steps) {
             switch (step.kind) {
-            case Step::Start: ok = ok && w.StartElement(step.name); break;
-            case Step::Attribute: ok = ok && w.WriteAttribute(step.name, step.value); break;
-            case Step::Text: ok = ok && w.WriteText(step.value); break;
-            case Step::End: ok = ok && w.EndElement(); break;
+            case Step::Start:
+                ok = ok && w.StartElement(step.name);
+                break;
+            case Step::Attribute:
+                ok = ok && w.WriteAttribute(step.name, step.value);
+                break;
+            case Step::Text:
+                ok = ok && w.WriteText(step.value);
+                break;
+            case Step::End:
+                ok = ok && w.EndElement();
+                break;
             }
         }
         return ok && w.EndDocument();
@@ -116,15 +131,33 @@ TEST(XmlWriter, MatchesThePlatformWriterWhereNothingNeedsEscaping) {
     using S = Step;
     const std::vector<std::vector<Step>> documents = {
         {{S::Start, L"history"}, {S::End}},
-        {{S::Start, L"history"}, {S::Start, L"folder"}, {S::Start, L"doc"}, {S::Attribute, L"title", L"日本語 Guide"},
-         {S::Attribute, L"time", L"1700000000"}, {S::Start, L"file"}, {S::Text, L"C:\\docs\\guide.chm"}, {S::End},
-         {S::Start, L"topic"}, {S::Text, L"/html/intro.htm#top"}, {S::End}, {S::End}, {S::Start, L"doc"}, {S::End},
-         {S::End}, {S::End}},
-        {{S::Start, L"layout"}, {S::Start, L"window"}, {S::Attribute, L"name", L"main"},
-         {S::Attribute, L"x", L"-1200"}, {S::End}, {S::Start, L"window"}, {S::Attribute, L"name", L"dochist"},
-         {S::End}, {S::End}},
+        {{S::Start, L"history"},
+         {S::Start, L"folder"},
+         {S::Start, L"doc"},
+         {S::Attribute, L"title", L"日本語 Guide"},
+         {S::Attribute, L"time", L"1700000000"},
+         {S::Start, L"file"},
+         {S::Text, nullptr, L"C:\\docs\\guide.chm"},
+         {S::End},
+         {S::Start, L"topic"},
+         {S::Text, nullptr, L"/html/intro.htm#top"},
+         {S::End},
+         {S::End},
+         {S::Start, L"doc"},
+         {S::End},
+         {S::End},
+         {S::End}},
+        {{S::Start, L"layout"},
+         {S::Start, L"window"},
+         {S::Attribute, L"name", L"main"},
+         {S::Attribute, L"x", L"-1200"},
+         {S::End},
+         {S::Start, L"window"},
+         {S::Attribute, L"name", L"dochist"},
+         {S::End},
+         {S::End}},
         // Trailing end elements left to the end of the document.
-        {{S::Start, L"a"}, {S::Start, L"b"}, {S::Start, L"c"}, {S::Text, L"x"}},
+        {{S::Start, L"a"}, {S::Start, L"b"}, {S::Start, L"c"}, {S::Text, nullptr, L"x"}},
     };
     for (size_t i = 0; i < documents.size(); ++i) {
         EXPECT_EQ(WriteWithOurs(documents[i]), WriteWithPlatform(documents[i])) << "document " << i;
@@ -149,8 +182,14 @@ TEST(XmlWriter, LineBreaksInAttributesBecomeReferences) {
 
 TEST(XmlWriter, RefusesWhatXmlCannotCarry) {
     const std::wstring bad[] = {
-        std::wstring(L"a\x0001" L"b"), std::wstring(L"\x001F"), std::wstring(1, L'\0'), std::wstring(L"\xFFFE"),
-        std::wstring(L"x\xD83D"),      std::wstring(L"\xDE00y"), std::wstring(L"\xD83D\xD83D\xDE00"),
+        std::wstring(L"a\x0001"
+                     L"b"),
+        std::wstring(L"\x001F"),
+        std::wstring(1, L'\0'),
+        std::wstring(L"\xFFFE"),
+        std::wstring(L"x\xD83D"),
+        std::wstring(L"\xDE00y"),
+        std::wstring(L"\xD83D\xD83D\xDE00"),
     };
     for (const std::wstring& value : bad) {
         EXPECT_EQ(WriteToText([&](xml::CXmlWriter& w) {
@@ -171,14 +210,17 @@ TEST(XmlWriter, RefusesMalformedStructure) {
         [](xml::CXmlWriter& w) { return w.WriteText(L"top-level text"); },
         [](xml::CXmlWriter& w) { return w.StartElement(L"a") && w.EndElement() && w.StartElement(L"b"); },
         [](xml::CXmlWriter& w) { return w.StartElement(L"a") && w.WriteText(L"t") && w.WriteAttribute(L"x", L""); },
-        [](xml::CXmlWriter& w) { return w.StartElement(L"a") && w.WriteAttribute(L"x", L"1") &&
-                                        w.WriteAttribute(L"x", L"2"); },
+        [](xml::CXmlWriter& w) {
+            return w.StartElement(L"a") && w.WriteAttribute(L"x", L"1") && w.WriteAttribute(L"x", L"2");
+        },
         [](xml::CXmlWriter& w) { return w.StartElement(L"a b"); },
         [](xml::CXmlWriter& w) { return w.StartElement(L"1a"); },
         [](xml::CXmlWriter& w) { return w.StartElement(L"p:a"); },
         [](xml::CXmlWriter& w) { return w.StartElement(L""); },
         [](xml::CXmlWriter& w) { return w.StartElement(L"a") && w.StartDocument(); },
-        [](xml::CXmlWriter& w) { return w.ApplyProperties({{4, 1}}); },
+        [](xml::CXmlWriter& w) {
+            return w.ApplyProperties({{4, 1}});
+        },
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         EXPECT_EQ(WriteToText(cases[i]), "<failed>") << "case " << i;

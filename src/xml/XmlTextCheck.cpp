@@ -1,4 +1,4 @@
-#include "xml/XmlReferenceCheck.h"
+#include "xml/XmlTextCheck.h"
 
 #include <array>
 
@@ -6,8 +6,12 @@ namespace xml {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsHexDigit(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 
 // Length of a well-formed reference starting at text[0] == '&', or 0. Without a document type only the
 // predefined entities exist, so any other name is as malformed as a bare ampersand.
@@ -51,10 +55,20 @@ struct Skipped {
 };
 constexpr std::array<Skipped, 3> kSkipped = {{{"<!--", "-->"}, {"<![CDATA[", "]]>"}, {"<?", "?>"}}};
 
+// A byte order mark, or a first character "<" with a zero byte beside it.
+bool LooksLikeUtf16(std::string_view text) {
+    if (text.size() < 2) {
+        return false;
+    }
+    const std::string_view start = text.substr(0, 2);
+    return start == "\xFF\xFE" || start == "\xFE\xFF" || start == std::string_view("<\0", 2) ||
+           start == std::string_view("\0<", 2);
+}
+
 } // namespace
 
-bool CheckReferences(std::string_view utf8, CXmlTextPosition& bad) {
-    if (utf8.size() >= 2 && ((utf8[0] == '\xFF' && utf8[1] == '\xFE') || (utf8[0] == '\xFE' && utf8[1] == '\xFF'))) {
+bool CheckRawText(std::string_view utf8, CXmlTextPosition& bad) {
+    if (LooksLikeUtf16(utf8)) {
         return true;
     }
     CXmlTextPosition at{1, 1};
@@ -82,8 +96,18 @@ bool CheckReferences(std::string_view utf8, CXmlTextPosition& bad) {
             }
         }
         if (skipTo != 0) {
+            const size_t zero = utf8.find('\0', i);
+            if (zero < skipTo) {
+                advanceTo(i, zero);
+                bad = at;
+                return false;
+            }
             advanceTo(i, skipTo);
             continue;
+        }
+        if (rest[0] == '\0') {
+            bad = at;
+            return false;
         }
         if (rest[0] == '&') {
             const size_t length = ReferenceLength(rest);

@@ -1,0 +1,368 @@
+#include "data/DataRecords.h"
+
+#include <algorithm>
+#include <atomic>
+
+namespace data {
+
+namespace {
+
+std::atomic<NodeHandle> g_lastHandle{kNoNode};
+
+} // namespace
+
+NodeHandle NewNodeHandle() {
+    NodeHandle handle = ++g_lastHandle;
+    // Only after four thousand million nodes; kNoNode must never name a node.
+    while (handle == kNoNode) {
+        handle = ++g_lastHandle;
+    }
+    return handle;
+}
+
+bool CDataPathElement::SetDefaults() {
+    path.clear();
+    return true;
+}
+
+bool CDataPathElement::ReadElement(xml::CXmlReader& reader, int) {
+    xml::CXmlAttributeMap attributes;
+    return reader.GetLocalName() == m_name && reader.ReadAttributes(attributes) && Reset() &&
+           reader.ReadElementText(path);
+}
+
+bool CDataPathElement::WriteElement(xml::CXmlWriter& writer, int) const {
+    return writer.StartElement(m_name) && writer.WriteText(path) && writer.EndElement();
+}
+
+bool CDataUrl::SetDefaults() {
+    *this = CDataUrl();
+    return true;
+}
+
+bool CDataUrl::ReadElement(xml::CXmlReader& reader, int) {
+    xml::CXmlAttributeMap attributes;
+    if (reader.GetLocalName() != L"url" || !reader.ReadAttributes(attributes) || !Reset()) {
+        return false;
+    }
+    xml::TakeText(attributes, L"user", user);
+    xml::TakeBool(attributes, L"cache", cache);
+    xml::TakeBool(attributes, L"pasv", pasv);
+    return reader.ReadElementText(address);
+}
+
+bool CDataUrl::WriteElement(xml::CXmlWriter& writer, int) const {
+    return writer.StartElement(L"url") && (user.empty() || writer.WriteAttribute(L"user", user)) &&
+           (!cache || writer.WriteAttribute(L"cache", xml::BoolToText(true))) &&
+           (!pasv || writer.WriteAttribute(L"pasv", xml::BoolToText(true))) && writer.WriteText(address) &&
+           writer.EndElement();
+}
+
+bool CDataDoc::operator==(const CDataDoc& other) const {
+    return title == other.title && time == other.time && note == other.note && file == other.file &&
+           url == other.url && topic == other.topic;
+}
+
+bool CDataDoc::SetDefaults() {
+    title.clear();
+    time = 0;
+    note.clear();
+    return file.Reset() && url.Reset() && topic.Reset();
+}
+
+bool CDataDoc::ReadElement(xml::CXmlReader& reader, int depth) {
+    xml::CXmlAttributeMap attributes;
+    if (reader.GetLocalName() != L"doc" || !reader.ReadAttributes(attributes) || !Reset()) {
+        return false;
+    }
+    xml::TakeText(attributes, L"title", title);
+    xml::TakeText(attributes, L"note", note);
+    if (!xml::TakeTime(attributes, L"time", time)) {
+        return false;
+    }
+    bool haveFile = false;
+    bool haveUrl = false;
+    bool haveTopic = false;
+    while (reader.ReadToElement(depth + 1)) {
+        const std::wstring name = reader.GetLocalName();
+        xml::CXmlElement* child = nullptr;
+        bool* seen = nullptr;
+        if (name == L"file") {
+            child = &file;
+            seen = &haveFile;
+        } else if (name == L"url") {
+            child = &url;
+            seen = &haveUrl;
+        } else if (name == L"topic") {
+            child = &topic;
+            seen = &haveTopic;
+        }
+        if (!child || *seen || !child->Read(reader, depth + 1)) {
+            return false;
+        }
+        *seen = true;
+    }
+    return true;
+}
+
+bool CDataDoc::WriteElement(xml::CXmlWriter& writer, int depth) const {
+    return writer.StartElement(L"doc") && (title.empty() || writer.WriteAttribute(L"title", title)) &&
+           (time <= 0 || writer.WriteAttribute(L"time", xml::TimeToText(time))) &&
+           (note.empty() || writer.WriteAttribute(L"note", note)) &&
+           (file.path.empty() || file.Write(writer, depth + 1)) &&
+           (url.address.empty() || url.Write(writer, depth + 1)) &&
+           (topic.path.empty() || topic.Write(writer, depth + 1)) && writer.EndElement();
+}
+
+std::unique_ptr<CDataDoc> CopyDocFields(const CDataDoc& record) {
+    auto doc = std::make_unique<CDataDoc>();
+    doc->title = record.title;
+    doc->time = record.time;
+    doc->note = record.note;
+    doc->file = record.file;
+    doc->url = record.url;
+    doc->topic = record.topic;
+    return doc;
+}
+
+CDataFolder::CDataFolder() = default;
+
+CDataFolder::CDataFolder(const CDataFolder& other) : CXmlRoot(other), title(other.title) {
+    m_children.reserve(other.m_children.size());
+    for (const Child& child : other.m_children) {
+        Child copy;
+        copy.handle = NewNodeHandle();
+        if (child.folder) {
+            copy.folder = std::make_unique<CDataFolder>(*child.folder);
+        } else {
+            copy.doc = std::make_unique<CDataDoc>(*child.doc);
+        }
+        m_children.push_back(std::move(copy));
+    }
+}
+
+CDataFolder& CDataFolder::operator=(const CDataFolder& other) {
+    if (this != &other) {
+        CDataFolder copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+// The base part (valid flag, error text) is small and copied; the children change owner.
+CDataFolder::CDataFolder(CDataFolder&& other)
+    : CXmlRoot(other), title(std::move(other.title)), m_children(std::move(other.m_children)) {
+    other.m_children.clear();
+}
+
+CDataFolder& CDataFolder::operator=(CDataFolder&& other) {
+    if (this != &other) {
+        CXmlRoot::operator=(other);
+        title = std::move(other.title);
+        m_children = std::move(other.m_children);
+        other.m_children.clear();
+    }
+    return *this;
+}
+
+CDataFolder::~CDataFolder() = default;
+
+std::vector<NodeHandle> CDataFolder::List() const {
+    std::vector<NodeHandle> handles;
+    handles.reserve(m_children.size());
+    for (const Child& child : m_children) {
+        handles.push_back(child.handle);
+    }
+    return handles;
+}
+
+size_t CDataFolder::IndexOf(NodeHandle handle) const noexcept {
+    if (handle == kNoNode) {
+        return m_children.size();
+    }
+    const auto it =
+        std::find_if(m_children.begin(), m_children.end(), [handle](const Child& c) { return c.handle == handle; });
+    return static_cast<size_t>(it - m_children.begin());
+}
+
+NodeKind CDataFolder::GetKind(NodeHandle handle) const noexcept {
+    const size_t index = IndexOf(handle);
+    if (index == m_children.size()) {
+        return NodeKind::None;
+    }
+    return m_children[index].folder ? NodeKind::Folder : NodeKind::Doc;
+}
+
+bool CDataFolder::FindInsertIndex(const NodePosition& position, size_t& index) const noexcept {
+    switch (position.GetWhere()) {
+    case NodePosition::Where::Front:
+        index = 0;
+        return true;
+    case NodePosition::Where::End:
+        index = m_children.size();
+        return true;
+    case NodePosition::Where::After:
+        index = IndexOf(position.GetSibling());
+        if (index == m_children.size()) {
+            return false;
+        }
+        ++index;
+        return true;
+    }
+    return false;
+}
+
+NodeHandle CDataFolder::InsertChild(const NodePosition& position, Child child) {
+    size_t index = 0;
+    if (!FindInsertIndex(position, index)) {
+        return kNoNode;
+    }
+    child.handle = NewNodeHandle();
+    const NodeHandle handle = child.handle;
+    m_children.insert(m_children.begin() + static_cast<std::ptrdiff_t>(index), std::move(child));
+    return handle;
+}
+
+NodeHandle CDataFolder::Insert(const NodePosition& position, std::unique_ptr<CDataFolder> folder) {
+    if (!folder) {
+        return kNoNode;
+    }
+    Child child;
+    child.folder = std::move(folder);
+    return InsertChild(position, std::move(child));
+}
+
+NodeHandle CDataFolder::Insert(const NodePosition& position, std::unique_ptr<CDataDoc> doc) {
+    if (!doc) {
+        return kNoNode;
+    }
+    Child child;
+    child.doc = std::move(doc);
+    return InsertChild(position, std::move(child));
+}
+
+bool CDataFolder::Remove(NodeHandle handle) {
+    const size_t index = IndexOf(handle);
+    if (index == m_children.size()) {
+        return false;
+    }
+    m_children.erase(m_children.begin() + static_cast<std::ptrdiff_t>(index));
+    return true;
+}
+
+CDataFolder::Child CDataFolder::Detach(NodeHandle handle) {
+    const size_t index = IndexOf(handle);
+    if (index == m_children.size()) {
+        return {};
+    }
+    Child child = std::move(m_children[index]);
+    m_children.erase(m_children.begin() + static_cast<std::ptrdiff_t>(index));
+    return child;
+}
+
+bool CDataFolder::Attach(const NodePosition& position, Child& child) {
+    size_t index = 0;
+    if (child.handle == kNoNode || (!child.folder == !child.doc) || !FindInsertIndex(position, index)) {
+        return false;
+    }
+    m_children.insert(m_children.begin() + static_cast<std::ptrdiff_t>(index), std::move(child));
+    child = {};
+    return true;
+}
+
+CDataFolder* CDataFolder::FindFolder(NodeHandle handle) noexcept {
+    const size_t index = IndexOf(handle);
+    return index == m_children.size() ? nullptr : m_children[index].folder.get();
+}
+
+const CDataFolder* CDataFolder::FindFolder(NodeHandle handle) const noexcept {
+    const size_t index = IndexOf(handle);
+    return index == m_children.size() ? nullptr : m_children[index].folder.get();
+}
+
+CDataDoc* CDataFolder::FindDoc(NodeHandle handle) noexcept {
+    const size_t index = IndexOf(handle);
+    return index == m_children.size() ? nullptr : m_children[index].doc.get();
+}
+
+const CDataDoc* CDataFolder::FindDoc(NodeHandle handle) const noexcept {
+    const size_t index = IndexOf(handle);
+    return index == m_children.size() ? nullptr : m_children[index].doc.get();
+}
+
+bool CDataFolder::CopyDoc(NodeHandle handle, CDataDoc& doc) const {
+    const CDataDoc* found = FindDoc(handle);
+    if (!found) {
+        return false;
+    }
+    doc = *found;
+    return true;
+}
+
+int CDataFolder::GetHeight() const {
+    int below = 0;
+    for (const Child& child : m_children) {
+        below = std::max(below, child.folder ? child.folder->GetHeight() : kDocHeight);
+    }
+    return 1 + below;
+}
+
+size_t CDataFolder::CountNodes() const {
+    size_t count = m_children.size();
+    for (const Child& child : m_children) {
+        if (child.folder) {
+            count += child.folder->CountNodes();
+        }
+    }
+    return count;
+}
+
+bool CDataFolder::SetDefaults() {
+    title.clear();
+    m_children.clear();
+    return true;
+}
+
+bool CDataFolder::ReadElement(xml::CXmlReader& reader, int depth) {
+    xml::CXmlAttributeMap attributes;
+    if (reader.GetLocalName() != L"folder" || !reader.ReadAttributes(attributes) || !Reset()) {
+        return false;
+    }
+    xml::TakeText(attributes, L"title", title);
+    while (reader.ReadToElement(depth + 1)) {
+        const std::wstring name = reader.GetLocalName();
+        Child child;
+        if (name == L"folder") {
+            child.folder = std::make_unique<CDataFolder>();
+            if (!child.folder->Read(reader, depth + 1)) {
+                return false;
+            }
+        } else if (name == L"doc") {
+            child.doc = std::make_unique<CDataDoc>();
+            if (!child.doc->Read(reader, depth + 1)) {
+                return false;
+            }
+        } else {
+            return false;
+        }
+        child.handle = NewNodeHandle();
+        m_children.push_back(std::move(child));
+    }
+    return true;
+}
+
+bool CDataFolder::WriteElement(xml::CXmlWriter& writer, int depth) const {
+    if (!writer.StartElement(L"folder") || (!title.empty() && !writer.WriteAttribute(L"title", title))) {
+        return false;
+    }
+    for (const Child& child : m_children) {
+        const bool written =
+            child.folder ? child.folder->Write(writer, depth + 1) : child.doc->Write(writer, depth + 1);
+        if (!written) {
+            return false;
+        }
+    }
+    return writer.EndElement();
+}
+
+} // namespace data

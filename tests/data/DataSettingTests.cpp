@@ -1,0 +1,427 @@
+#include "../xml/RecorderWindow.h"
+
+#include "common/TempFolder.h"
+#include "data/DataSetting.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+namespace {
+
+using data::CDataSetting;
+using data::PageOverMethod;
+using data::StartDoc;
+
+const std::string kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+constexpr UINT kViewMessage = WM_APP + 3;
+
+// The whole file with every section at its default; `docview` is the docview element with its line end.
+std::string DefaultFile(const std::string& docview = "  <docview startdoc=\"none\">\r\n"
+                                                       "    <file />\r\n"
+                                                       "    <url />\r\n"
+                                                       "    <topic />\r\n"
+                                                       "  </docview>\r\n") {
+    return kHeader + "<setting>\r\n" + docview +
+           "  <toolbar fullhide=\"true\" />\r\n"
+           "  <topicview1 nopgov1=\"false\">\r\n"
+           "    <pgovscr method=\"mwheel\" enable=\"true\" repeat=\"5\" />\r\n"
+           "    <pgovscr method=\"curkey\" enable=\"true\" repeat=\"5\" />\r\n"
+           "    <pgovscr method=\"pgkey\" enable=\"true\" repeat=\"5\" />\r\n"
+           "  </topicview1>\r\n"
+           "  <dochist openhide=\"false\" />\r\n"
+           "  <doclib openhide=\"false\" />\r\n"
+           "  <filedlg>\r\n"
+           "    <dir kind=\"doc\" enable=\"false\" />\r\n"
+           "    <dir kind=\"data\" enable=\"false\" />\r\n"
+           "  </filedlg>\r\n"
+           "  <history doc=\"true\" docnum=\"100\" url=\"true\" urlnum=\"20\" />\r\n"
+           "  <communicate timeout=\"5\" />\r\n"
+           "</setting>";
+}
+
+std::string ReadFile(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    if (!in) {
+        return "<missing>";
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::wstring& path, const std::string& text) {
+    std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << text;
+}
+
+bool Exists(const std::wstring& path) { return std::filesystem::exists(std::filesystem::path(path)); }
+
+// The wParam of every message the window received, in order.
+std::vector<WPARAM> Codes(const CRecorderWindow& window) {
+    std::vector<WPARAM> codes;
+    for (const auto& received : window.GetReceived()) {
+        codes.push_back(received.wParam);
+    }
+    return codes;
+}
+
+class SettingStore : public ::testing::Test {
+protected:
+    void SetUp() override { m_settings.SetFolder(m_folder.Path()); }
+    std::wstring File() const { return m_folder.File(L"folivex.xml"); }
+    // Writes the file and reloads the store from it. Two writes can share one file time, so the store first
+    // forgets the time it remembers.
+    bool LoadBody(const std::string& body) {
+        WriteFile(File(), kHeader + body);
+        return m_settings.Reset() && m_settings.Reload();
+    }
+    // Registers one view per change bit, each receiving its bit as wParam, so the codes sent can be told
+    // apart.
+    void WatchEveryBit() {
+        for (const DWORD bit : {1u, 2u, 4u, 8u, 16u}) {
+            m_settings.AddView(bit, m_view.Get(), kViewMessage, bit);
+        }
+    }
+
+    CTempFolder m_folder;
+    CRecorderWindow m_view;
+    CDataSetting m_settings;
+};
+
+TEST_F(SettingStore, WorkedExampleIsWrittenExactlyAndStableAcrossAReload) {
+    ASSERT_TRUE(m_settings.Reload());
+    data::CDataSetDocView docView = m_settings.GetDocView();
+    docView.startDoc = StartDoc::File;
+    docView.file.path = L"C:\\Docs\\Q&A <1>\\guide.chm";
+    ASSERT_TRUE(m_settings.SetDocView(docView));
+
+    const std::string expected = DefaultFile("  <docview startdoc=\"file\">\r\n"
+                                             "    <file>C:\\Docs\\Q&amp;A &lt;1&gt;\\guide.chm</file>\r\n"
+                                             "    <url />\r\n"
+                                             "    <topic />\r\n"
+                                             "  </docview>\r\n");
+    ASSERT_EQ(ReadFile(File()), expected);
+
+    CDataSetting reread;
+    reread.SetFolder(m_folder.Path());
+    ASSERT_TRUE(reread.Reload()) << reread.GetError();
+    EXPECT_EQ(reread.GetDocView().startDoc, StartDoc::File);
+    EXPECT_EQ(reread.GetDocView().file.path, docView.file.path);
+    // Saving what was read writes the same bytes.
+    ASSERT_TRUE(reread.SetToolBar(reread.GetToolBar()));
+    EXPECT_EQ(ReadFile(File()), expected);
+}
+
+TEST_F(SettingStore, EveryFieldSurvivesASaveAndAReload) {
+    data::CDataSetDocView docView;
+    docView.startDoc = StartDoc::Url;
+    docView.url.address = L"https://example.com/help/guide.chm";
+    docView.url.user = L"anna";
+    docView.url.pasv = true;
+    docView.topic.path = L"/html/start.htm";
+    data::CDataSetToolBar toolBar;
+    toolBar.fullHide = false;
+    data::CDataSetHtmlView1 view;
+    view.noPageOverOffContents = true;
+    view.Rule(PageOverMethod::CursorKey) = {false, 0};
+    view.Rule(PageOverMethod::PageKey) = {true, 20};
+    data::CDataSetDocHist docHist;
+    docHist.openHide = true;
+    data::CDataSetDocLib docLib;
+    docLib.openHide = true;
+    data::CDataSetFileDlg fileDlg;
+    fileDlg.doc = {true, L"D:\\ヘルプ\\𠀋"};
+    fileDlg.data = {false, L"E:\\data"};
+    data::CDataSetHist hist;
+    hist.doc = false;
+    hist.docNum = 7;
+    hist.url = false;
+    hist.urlNum = 3;
+    data::CDataSetComm comm;
+    comm.timeout = 17;
+    ASSERT_TRUE(m_settings.SetDocView(docView));
+    ASSERT_TRUE(m_settings.SetToolBar(toolBar));
+    ASSERT_TRUE(m_settings.SetHtmlView1(view));
+    ASSERT_TRUE(m_settings.SetDocHist(docHist));
+    ASSERT_TRUE(m_settings.SetDocLib(docLib));
+    ASSERT_TRUE(m_settings.SetFileDlg(fileDlg));
+    ASSERT_TRUE(m_settings.SetHist(hist));
+    ASSERT_TRUE(m_settings.SetComm(comm));
+    const std::string written = ReadFile(File());
+
+    CDataSetting reread;
+    reread.SetFolder(m_folder.Path());
+    ASSERT_TRUE(reread.Reload()) << reread.GetError();
+    EXPECT_EQ(reread.GetDocView().startDoc, StartDoc::Url);
+    EXPECT_TRUE(reread.GetDocView().url == docView.url);
+    EXPECT_EQ(reread.GetDocView().topic.path, L"/html/start.htm");
+    EXPECT_TRUE(reread.GetDocView().file.path.empty());
+    EXPECT_FALSE(reread.GetToolBar().fullHide);
+    EXPECT_TRUE(reread.GetHtmlView1().noPageOverOffContents);
+    EXPECT_EQ(reread.GetHtmlView1().rules, view.rules);
+    EXPECT_TRUE(reread.GetDocHist().openHide);
+    EXPECT_TRUE(reread.GetDocLib().openHide);
+    EXPECT_EQ(reread.GetFileDlg().doc, fileDlg.doc);
+    EXPECT_EQ(reread.GetFileDlg().data, fileDlg.data);
+    EXPECT_FALSE(reread.GetHist().doc);
+    EXPECT_EQ(reread.GetHist().docNum, 7u);
+    EXPECT_FALSE(reread.GetHist().url);
+    EXPECT_EQ(reread.GetHist().urlNum, 3u);
+    EXPECT_EQ(reread.GetComm().timeout, 17u);
+    ASSERT_TRUE(reread.SetComm(reread.GetComm()));
+    EXPECT_EQ(ReadFile(File()), written);
+}
+
+TEST_F(SettingStore, WithoutAFileTheDefaultsHoldAndNothingIsWrittenUntilTheFirstChange) {
+    WatchEveryBit();
+    ASSERT_TRUE(m_settings.Reload());
+    EXPECT_EQ(Codes(m_view), std::vector<WPARAM>{1});
+    EXPECT_FALSE(Exists(File()));
+    EXPECT_TRUE(m_settings.GetToolBar().fullHide);
+    EXPECT_EQ(m_settings.GetHist().docNum, 100u);
+    EXPECT_EQ(m_settings.GetComm().timeout, 5u);
+
+    ASSERT_TRUE(m_settings.SetDocHist(m_settings.GetDocHist()));
+    EXPECT_EQ(ReadFile(File()), DefaultFile());
+}
+
+TEST_F(SettingStore, ReloadReadsAnUnchangedFileOnlyOnce) {
+    WriteFile(File(), DefaultFile());
+    WatchEveryBit();
+    ASSERT_TRUE(m_settings.Reload());
+    ASSERT_TRUE(m_settings.Reload());
+    EXPECT_EQ(Codes(m_view), std::vector<WPARAM>{1}) << "the second reload must not read or notify";
+    // The store's own write does not count as a change either.
+    ASSERT_TRUE(m_settings.SetComm(m_settings.GetComm()));
+    ASSERT_TRUE(m_settings.Reload());
+    EXPECT_EQ(Codes(m_view), (std::vector<WPARAM>{1, 4}));
+}
+
+TEST_F(SettingStore, MissingSectionsAndAttributesKeepTheirDefaults) {
+    ASSERT_TRUE(LoadBody("<setting><communicate timeout=\"9\" /><history docnum=\"30\" /></setting>"))
+        << m_settings.GetError();
+    EXPECT_EQ(m_settings.GetComm().timeout, 9u);
+    EXPECT_EQ(m_settings.GetHist().docNum, 30u);
+    EXPECT_TRUE(m_settings.GetHist().doc);
+    EXPECT_EQ(m_settings.GetHist().urlNum, 20u);
+    EXPECT_EQ(m_settings.GetDocView().startDoc, StartDoc::None);
+    EXPECT_TRUE(m_settings.GetToolBar().fullHide);
+    EXPECT_EQ(m_settings.GetHtmlView1().Rule(PageOverMethod::PageKey), (data::PageOverRule{true, 5}));
+
+    ASSERT_TRUE(LoadBody("<setting />"));
+    EXPECT_EQ(m_settings.GetComm().timeout, 5u) << "a reload starts from the defaults";
+    EXPECT_EQ(m_settings.GetHist().docNum, 100u);
+}
+
+TEST_F(SettingStore, ValuesAreReadAndClampedByTheirRules) {
+    struct Case {
+        const char* section;
+        std::function<bool(const CDataSetting&)> holds;
+        const char* what;
+    };
+    const Case cases[] = {
+        {"<history docnum=\"0\" />", [](const CDataSetting& s) { return s.GetHist().docNum == 1; }, "docnum 0"},
+        {"<history docnum=\"500\" />", [](const CDataSetting& s) { return s.GetHist().docNum == 100; }, "docnum 500"},
+        {"<history urlnum=\"0\" />", [](const CDataSetting& s) { return s.GetHist().urlNum == 1; }, "urlnum 0"},
+        {"<history urlnum=\"21\" />", [](const CDataSetting& s) { return s.GetHist().urlNum == 20; }, "urlnum 21"},
+        {"<communicate timeout=\"1\" />", [](const CDataSetting& s) { return s.GetComm().timeout == 5; }, "timeout 1"},
+        {"<communicate timeout=\"-1\" />", [](const CDataSetting& s) { return s.GetComm().timeout == 20; },
+         "timeout -1 is a huge unsigned value"},
+        {"<communicate timeout=\"12\" />", [](const CDataSetting& s) { return s.GetComm().timeout == 12; }, "in range"},
+        {"<communicate timeout=\"\" />", [](const CDataSetting& s) { return s.GetComm().timeout == 5; },
+         "an empty number is 0"},
+        {"<topicview1><pgovscr method=\"curkey\" enable=\"false\" repeat=\"99\" /></topicview1>",
+         [](const CDataSetting& s) {
+             return s.GetHtmlView1().Rule(PageOverMethod::CursorKey) == data::PageOverRule{false, 20} &&
+                    s.GetHtmlView1().Rule(PageOverMethod::MouseWheel) == data::PageOverRule{true, 5};
+         },
+         "repeat 99, other rules at their defaults"},
+        {"<topicview1><pgovscr method=\"pgkey\" enable=\"true\" repeat=\"1\" />"
+         "<pgovscr method=\"pgkey\" enable=\"off\" repeat=\"2\" /></topicview1>",
+         [](const CDataSetting& s) {
+             return s.GetHtmlView1().Rule(PageOverMethod::PageKey) == data::PageOverRule{false, 2};
+         },
+         "a rule given twice takes the later values"},
+        {"<toolbar fullhide=\"false\" /><toolbar fullhide=\"on\" />",
+         [](const CDataSetting& s) { return s.GetToolBar().fullHide; }, "\"on\" is true; a later section wins"},
+        {"<toolbar fullhide=\"TRUE\" />", [](const CDataSetting& s) { return !s.GetToolBar().fullHide; },
+         "capitals are not true"},
+        {"<dochist openhide=\"on\" />",
+         [](const CDataSetting& s) { return s.GetDocHist().openHide && !s.GetDocLib().openHide; }, "dochist only"},
+        {"<docview startdoc=\"FILE\"><file>C:\\a.chm</file></docview>",
+         [](const CDataSetting& s) {
+             return s.GetDocView().startDoc == StartDoc::None && s.GetDocView().file.path == L"C:\\a.chm";
+         },
+         "startdoc in capitals keeps none"},
+        {"<docview startdoc=\"url\"><topic>/t.htm</topic><url cache=\"true\">http://h/x.chm</url></docview>",
+         [](const CDataSetting& s) {
+             const auto view = s.GetDocView();
+             return view.startDoc == StartDoc::Url && view.url.cache && view.url.address == L"http://h/x.chm" &&
+                    view.topic.path == L"/t.htm";
+         },
+         "children in any order"},
+        {"<filedlg><dir kind=\"data\">C:\\data</dir><dir kind=\"doc\" enable=\"true\">C:\\docs</dir></filedlg>",
+         [](const CDataSetting& s) {
+             const auto dialog = s.GetFileDlg();
+             return dialog.data == data::DefaultFolder{false, L"C:\\data"} &&
+                    dialog.doc == data::DefaultFolder{true, L"C:\\docs"};
+         },
+         "a dir without enable is disabled but keeps its folder"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(LoadBody(std::string("<setting>") + c.section + "</setting>")) << c.what << m_settings.GetError();
+        EXPECT_TRUE(c.holds(m_settings)) << c.what;
+    }
+}
+
+TEST_F(SettingStore, OnIsWrittenBackAsTrue) {
+    ASSERT_TRUE(LoadBody("<setting><toolbar fullhide=\"on\" /><doclib openhide=\"on\" /></setting>"));
+    ASSERT_TRUE(m_settings.SetComm(m_settings.GetComm()));
+    const std::string written = ReadFile(File());
+    EXPECT_NE(written.find("<toolbar fullhide=\"true\" />"), std::string::npos) << written;
+    EXPECT_NE(written.find("<doclib openhide=\"true\" />"), std::string::npos) << written;
+    EXPECT_EQ(written.find("\"on\""), std::string::npos) << written;
+}
+
+TEST_F(SettingStore, MalformedFilesFailToLoad) {
+    const char* const bodies[] = {
+        "<setting><topicview1><pgovscr method=\"wheel\" enable=\"true\" repeat=\"5\" /></topicview1></setting>",
+        "<setting><topicview1><pgovscr enable=\"true\" repeat=\"5\" /></topicview1></setting>",
+        "<setting><topicview1><pgovscr method=\"mwheel\" repeat=\"5\" /></topicview1></setting>",
+        "<setting><topicview1><pgovscr method=\"mwheel\" enable=\"true\" /></topicview1></setting>",
+        "<setting><topicview1><pgovscr method=\"mwheel\" enable=\"true\" repeat=\"many\" /></topicview1></setting>",
+        "<setting><topicview1><rule /></topicview1></setting>",
+        "<setting><history docnum=\"ten\" /></setting>",
+        "<setting><history urlnum=\"5 \" /></setting>",
+        "<setting><filedlg><dir enable=\"true\">C:\\x</dir></filedlg></setting>",
+        "<setting><filedlg><dir kind=\"chm\" /></filedlg></setting>",
+        "<setting><filedlg><folder kind=\"doc\" /></filedlg></setting>",
+        "<setting><docview><file>a</file><file>b</file></docview></setting>",
+        "<setting><docview><url /><url /></docview></setting>",
+        "<setting><docview><doc /></docview></setting>",
+        "<setting><colors /></setting>",
+        "<settings />",
+        "<setting /><setting />",
+        "<setting><toolbar></setting>",
+    };
+    for (const char* body : bodies) {
+        CTempFolder folder;
+        WriteFile(folder.File(L"folivex.xml"), kHeader + body);
+        CDataSetting settings;
+        settings.SetFolder(folder.Path());
+        EXPECT_FALSE(settings.Reload()) << body;
+        EXPECT_FALSE(settings.GetError().empty()) << body;
+        EXPECT_FALSE(settings.IsValid()) << body;
+    }
+}
+
+TEST_F(SettingStore, AFailedLoadKeepsWhatWasReadAndRefusesToSaveUntilRepaired) {
+    const std::string broken =
+        kHeader + "<setting><communicate timeout=\"11\" /><history docnum=\"x\" /></setting>";
+    WriteFile(File(), broken);
+    WatchEveryBit();
+    EXPECT_FALSE(m_settings.Reload());
+    EXPECT_EQ(Codes(m_view), std::vector<WPARAM>{1}) << "the views hear of the failed reload too";
+    EXPECT_EQ(m_settings.GetComm().timeout, 11u) << "what was read before the failure stays";
+
+    data::CDataSetToolBar toolBar;
+    toolBar.fullHide = false;
+    EXPECT_FALSE(m_settings.SetToolBar(toolBar));
+    EXPECT_FALSE(m_settings.GetToolBar().fullHide) << "the change stays in memory";
+    EXPECT_EQ(ReadFile(File()), broken);
+
+    WriteFile(File(), kHeader + "<setting><communicate timeout=\"12\" /></setting>");
+    ASSERT_TRUE(m_settings.Reload()) << m_settings.GetError();
+    EXPECT_EQ(m_settings.GetComm().timeout, 12u);
+    ASSERT_TRUE(m_settings.SetToolBar(toolBar));
+    EXPECT_NE(ReadFile(File()).find("<toolbar fullhide=\"false\" />"), std::string::npos);
+}
+
+TEST_F(SettingStore, EachOperationSendsItsCode) {
+    ASSERT_TRUE(m_settings.Reload());
+    WatchEveryBit();
+    ASSERT_TRUE(m_settings.SetDocView(m_settings.GetDocView()));
+    ASSERT_TRUE(m_settings.SetToolBar(m_settings.GetToolBar()));
+    ASSERT_TRUE(m_settings.SetHtmlView1(m_settings.GetHtmlView1()));
+    ASSERT_TRUE(m_settings.SetDocHist(m_settings.GetDocHist()));
+    ASSERT_TRUE(m_settings.SetDocLib(m_settings.GetDocLib()));
+    ASSERT_TRUE(m_settings.SetFileDlg(m_settings.GetFileDlg()));
+    ASSERT_TRUE(m_settings.SetHist(m_settings.GetHist()));
+    ASSERT_TRUE(m_settings.SetComm(m_settings.GetComm()));
+    EXPECT_EQ(Codes(m_view), (std::vector<WPARAM>{4, 4, 16, 4, 4, 4, 4, 4, 4}));
+
+    const std::wstring exported = m_folder.File(L"copy.xml");
+    ASSERT_TRUE(m_settings.Export(exported));
+    ASSERT_TRUE(m_settings.Import(exported));
+    ASSERT_TRUE(m_settings.ResetAll());
+    ASSERT_TRUE(m_settings.ResetSection(data::SettingSection::ToolBar));
+    ASSERT_TRUE(m_settings.ResetSection(data::SettingSection::Comm));
+    EXPECT_EQ(Codes(m_view), (std::vector<WPARAM>{4, 4, 16, 4, 4, 4, 4, 4, 4, 8, 2, 4, 16, 4}));
+}
+
+TEST_F(SettingStore, SettersBringNumbersIntoRange) {
+    data::CDataSetHist hist;
+    hist.docNum = 0;
+    hist.urlNum = 1000;
+    ASSERT_TRUE(m_settings.SetHist(hist));
+    EXPECT_EQ(m_settings.GetHist().docNum, 1u);
+    EXPECT_EQ(m_settings.GetHist().urlNum, 20u);
+    data::CDataSetComm comm;
+    comm.timeout = 0;
+    ASSERT_TRUE(m_settings.SetComm(comm));
+    EXPECT_EQ(m_settings.GetComm().timeout, 5u);
+    data::CDataSetHtmlView1 view;
+    view.Rule(PageOverMethod::MouseWheel).repeat = 21;
+    ASSERT_TRUE(m_settings.SetHtmlView1(view));
+    EXPECT_EQ(m_settings.GetHtmlView1().Rule(PageOverMethod::MouseWheel).repeat, 20u);
+    const std::string written = ReadFile(File());
+    EXPECT_NE(written.find("docnum=\"1\" url=\"true\" urlnum=\"20\""), std::string::npos) << written;
+}
+
+TEST_F(SettingStore, ResetOneSectionLeavesTheOthers) {
+    data::CDataSetToolBar toolBar;
+    toolBar.fullHide = false;
+    data::CDataSetComm comm;
+    comm.timeout = 15;
+    ASSERT_TRUE(m_settings.SetToolBar(toolBar));
+    ASSERT_TRUE(m_settings.SetComm(comm));
+    ASSERT_TRUE(m_settings.ResetSection(data::SettingSection::ToolBar));
+    EXPECT_TRUE(m_settings.GetToolBar().fullHide);
+    EXPECT_EQ(m_settings.GetComm().timeout, 15u);
+
+    ASSERT_TRUE(m_settings.ResetAll());
+    EXPECT_EQ(m_settings.GetComm().timeout, 5u);
+    EXPECT_EQ(ReadFile(File()), DefaultFile());
+}
+
+TEST_F(SettingStore, ExportAndImport) {
+    data::CDataSetComm comm;
+    comm.timeout = 8;
+    ASSERT_TRUE(m_settings.SetComm(comm));
+    EXPECT_FALSE(m_settings.Export(File()));
+    std::wstring upper = File();
+    upper.replace(upper.size() - 11, 11, L"FOLIVEX.XML");
+    EXPECT_FALSE(m_settings.Export(upper)) << "the own file in other letter case";
+
+    const std::wstring copy = m_folder.File(L"exported.xml");
+    ASSERT_TRUE(m_settings.Export(copy));
+    EXPECT_EQ(ReadFile(copy), ReadFile(File()));
+
+    ASSERT_TRUE(m_settings.ResetAll());
+    ASSERT_TRUE(m_settings.Import(copy));
+    EXPECT_EQ(m_settings.GetComm().timeout, 8u);
+    EXPECT_EQ(ReadFile(File()), ReadFile(copy));
+
+    const std::wstring bad = m_folder.File(L"bad.xml");
+    WriteFile(bad, kHeader + "<setting><communicate timeout=\"19\" /><history docnum=\"?\" /></setting>");
+    const std::string before = ReadFile(File());
+    EXPECT_FALSE(m_settings.Import(bad));
+    EXPECT_FALSE(m_settings.GetError().empty());
+    EXPECT_EQ(m_settings.GetComm().timeout, 8u);
+    EXPECT_EQ(ReadFile(File()), before);
+}
+
+} // namespace

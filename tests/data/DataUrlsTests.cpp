@@ -1,0 +1,294 @@
+#include "../xml/RecorderWindow.h"
+
+#include "common/TempFolder.h"
+#include "data/DataSetting.h"
+#include "data/DataUrls.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using data::CDataUrl;
+using data::CDataUrls;
+using data::UrlHandle;
+
+const std::string kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+constexpr UINT kViewMessage = WM_APP + 4;
+
+std::string ReadFile(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    if (!in) {
+        return "<missing>";
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::wstring& path, const std::string& text) {
+    std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << text;
+}
+
+CDataUrl Url(const std::wstring& address, const std::wstring& user = {}, bool cache = false, bool pasv = false) {
+    CDataUrl url;
+    url.address = address;
+    url.user = user;
+    url.cache = cache;
+    url.pasv = pasv;
+    return url;
+}
+
+std::wstring Numbered(int n) { return L"http://example.com/doc" + std::to_wstring(n) + L".chm"; }
+
+class UrlStore : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_settings.SetFolder(m_folder.Path());
+        m_urls.SetFolder(m_folder.Path());
+    }
+    std::wstring File() const { return m_folder.File(L"chmurls.xml"); }
+    void SetUrlCount(uint32_t count, bool remember = true) {
+        data::CDataSetHist hist = m_settings.GetHist();
+        hist.urlNum = count;
+        hist.url = remember;
+        ASSERT_TRUE(m_settings.SetHist(hist));
+    }
+    // The addresses, newest first.
+    std::vector<std::wstring> Addresses() const {
+        std::vector<UrlHandle> handles;
+        m_urls.List(handles);
+        std::vector<std::wstring> addresses;
+        for (const UrlHandle handle : handles) {
+            CDataUrl url;
+            EXPECT_TRUE(m_urls.Get(handle, url));
+            addresses.push_back(url.address);
+        }
+        return addresses;
+    }
+    UrlHandle Front() const {
+        std::vector<UrlHandle> handles;
+        m_urls.List(handles);
+        return handles.empty() ? data::kNoUrl : handles.front();
+    }
+
+    CTempFolder m_folder;
+    CRecorderWindow m_view;
+    data::CDataSetting m_settings;
+    CDataUrls m_urls{m_settings};
+};
+
+TEST_F(UrlStore, WorkedExampleIsWrittenExactlyAndStableAcrossAReload) {
+    ASSERT_TRUE(m_urls.Reload());
+    ASSERT_TRUE(m_urls.Add(Url(L"https://secure.example.com/help/guide.chm?a=1&b=2", L"", true)));
+    ASSERT_TRUE(m_urls.Add(Url(L"ftp://ftp.example.org/pub/guide.chm", L"anna \"A\"", false, true)));
+    const std::string expected = kHeader + "<history>\r\n"
+                                           "  <url user=\"anna &quot;A&quot;\" pasv=\"true\">"
+                                           "ftp://ftp.example.org/pub/guide.chm</url>\r\n"
+                                           "  <url cache=\"true\">https://secure.example.com/help/guide.chm?a=1&amp;b=2"
+                                           "</url>\r\n"
+                                           "</history>";
+    ASSERT_EQ(ReadFile(File()), expected);
+
+    CDataUrls reread(m_settings);
+    reread.SetFolder(m_folder.Path());
+    ASSERT_TRUE(reread.Reload()) << reread.GetError();
+    std::vector<UrlHandle> handles;
+    reread.List(handles);
+    ASSERT_EQ(handles.size(), 2u);
+    CDataUrl first;
+    ASSERT_TRUE(reread.Get(handles[0], first));
+    EXPECT_TRUE(first == Url(L"ftp://ftp.example.org/pub/guide.chm", L"anna \"A\"", false, true));
+    CDataUrl second;
+    ASSERT_TRUE(reread.Get(handles[1], second));
+    EXPECT_TRUE(second == Url(L"https://secure.example.com/help/guide.chm?a=1&b=2", L"", true));
+    // Moving each entry to the front in turn restores the order and writes the same bytes again.
+    ASSERT_TRUE(reread.Update(handles[1], second));
+    ASSERT_TRUE(reread.Update(handles[0], first));
+    EXPECT_EQ(ReadFile(File()), expected);
+}
+
+TEST_F(UrlStore, WithoutAFileTheListIsEmptyAndNothingIsWritten) {
+    m_urls.AddView(~0u, m_view.Get(), kViewMessage);
+    ASSERT_TRUE(m_urls.Reload());
+    EXPECT_EQ(m_urls.Size(), 0u);
+    EXPECT_EQ(m_view.GetReceived().size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(File())));
+    ASSERT_TRUE(m_urls.Reload());
+    EXPECT_EQ(m_urls.Size(), 0u);
+}
+
+TEST_F(UrlStore, WithTheCountOneTheListHoldsTheLastAddress) {
+    SetUrlCount(1);
+    for (int n = 0; n < 4; ++n) {
+        ASSERT_TRUE(m_urls.Add(Url(Numbered(n))));
+        EXPECT_EQ(Addresses(), std::vector<std::wstring>{Numbered(n)});
+    }
+    ASSERT_TRUE(m_urls.Update(Front(), Url(Numbered(9))));
+    EXPECT_EQ(Addresses(), std::vector<std::wstring>{Numbered(9)});
+}
+
+TEST_F(UrlStore, AddKeepsTheCountAndDropsTheOldest) {
+    for (int n = 0; n < 25; ++n) {
+        ASSERT_TRUE(m_urls.Add(Url(Numbered(n))));
+    }
+    const std::vector<std::wstring> addresses = Addresses();
+    ASSERT_EQ(addresses.size(), 20u);
+    EXPECT_EQ(addresses.front(), Numbered(24));
+    EXPECT_EQ(addresses.back(), Numbered(5));
+}
+
+TEST_F(UrlStore, ALowerCountTakesEffectAtTheNextAddOrUpdate) {
+    for (int n = 0; n < 20; ++n) {
+        ASSERT_TRUE(m_urls.Add(Url(Numbered(n))));
+    }
+    SetUrlCount(5);
+    EXPECT_EQ(m_urls.Size(), 20u);
+    ASSERT_TRUE(m_urls.Add(Url(Numbered(20))));
+    EXPECT_EQ(Addresses(),
+              (std::vector<std::wstring>{Numbered(20), Numbered(19), Numbered(18), Numbered(17), Numbered(16)}));
+
+    for (int n = 0; n < 20; ++n) {
+        ASSERT_TRUE(m_urls.Add(Url(Numbered(n))));
+    }
+    SetUrlCount(20);
+    for (int n = 0; n < 15; ++n) {
+        ASSERT_TRUE(m_urls.Add(Url(Numbered(100 + n))));
+    }
+    ASSERT_EQ(m_urls.Size(), 20u);
+    SetUrlCount(3);
+    std::vector<UrlHandle> handles;
+    m_urls.List(handles);
+    ASSERT_TRUE(m_urls.Update(handles.back(), Url(L"ftp://moved/")));
+    EXPECT_EQ(Addresses(), (std::vector<std::wstring>{L"ftp://moved/", Numbered(114), Numbered(113)}));
+}
+
+TEST_F(UrlStore, UpdateMovesTheEntryToTheFrontWithItsNewOptions) {
+    ASSERT_TRUE(m_urls.Add(Url(L"http://a/")));
+    ASSERT_TRUE(m_urls.Add(Url(L"http://b/")));
+    ASSERT_TRUE(m_urls.Add(Url(L"http://c/")));
+    std::vector<UrlHandle> handles;
+    m_urls.List(handles);
+    const UrlHandle a = handles[2];
+    ASSERT_TRUE(m_urls.Update(a, Url(L"http://a/", L"user", true, true)));
+    EXPECT_EQ(Addresses(), (std::vector<std::wstring>{L"http://a/", L"http://c/", L"http://b/"}));
+    CDataUrl moved;
+    ASSERT_TRUE(m_urls.Get(Front(), moved));
+    EXPECT_TRUE(moved == Url(L"http://a/", L"user", true, true));
+    EXPECT_FALSE(m_urls.Get(a, moved)) << "the old handle is gone with its entry";
+    EXPECT_FALSE(m_urls.Update(a, Url(L"http://x/")));
+    EXPECT_EQ(m_urls.Size(), 3u);
+}
+
+TEST_F(UrlStore, RememberingOffChangesNothing) {
+    SetUrlCount(20, false);
+    ASSERT_TRUE(m_urls.Add(Url(L"http://a/")));
+    EXPECT_EQ(m_urls.Size(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(File())));
+
+    SetUrlCount(20, true);
+    ASSERT_TRUE(m_urls.Add(Url(L"http://a/")));
+    ASSERT_TRUE(m_urls.Add(Url(L"http://b/")));
+    const std::string before = ReadFile(File());
+    SetUrlCount(20, false);
+    std::vector<UrlHandle> handles;
+    m_urls.List(handles);
+    ASSERT_TRUE(m_urls.Update(handles[1], Url(L"http://changed/")));
+    EXPECT_EQ(Addresses(), (std::vector<std::wstring>{L"http://b/", L"http://a/"}));
+    EXPECT_EQ(ReadFile(File()), before);
+}
+
+TEST_F(UrlStore, DeleteOneOrAll) {
+    ASSERT_TRUE(m_urls.Add(Url(L"http://a/")));
+    ASSERT_TRUE(m_urls.Add(Url(L"http://b/")));
+    ASSERT_TRUE(m_urls.Add(Url(L"http://c/")));
+    std::vector<UrlHandle> handles;
+    m_urls.List(handles);
+    ASSERT_TRUE(m_urls.Delete(handles[1]));
+    EXPECT_EQ(Addresses(), (std::vector<std::wstring>{L"http://c/", L"http://a/"}));
+    EXPECT_FALSE(m_urls.Delete(handles[1]));
+    EXPECT_EQ(m_urls.Size(), 2u);
+
+    ASSERT_TRUE(m_urls.Delete(data::kNoUrl));
+    EXPECT_EQ(m_urls.Size(), 0u);
+    EXPECT_EQ(ReadFile(File()), kHeader + "<history />");
+}
+
+TEST_F(UrlStore, EachOperationSendsItsCode) {
+    for (const DWORD bit : {1u, 2u, 4u, 8u}) {
+        m_urls.AddView(bit, m_view.Get(), kViewMessage, bit);
+    }
+    ASSERT_TRUE(m_urls.Reload());
+    ASSERT_TRUE(m_urls.Add(Url(L"http://a/")));
+    ASSERT_TRUE(m_urls.Add(Url(L"http://b/")));
+    ASSERT_TRUE(m_urls.Update(Front(), Url(L"http://b/")));
+    ASSERT_TRUE(m_urls.Delete(Front()));
+    ASSERT_TRUE(m_urls.Delete(data::kNoUrl));
+    std::vector<WPARAM> codes;
+    for (const auto& received : m_view.GetReceived()) {
+        codes.push_back(received.wParam);
+    }
+    EXPECT_EQ(codes, (std::vector<WPARAM>{1, 2, 2, 4, 8, 8}));
+}
+
+TEST_F(UrlStore, OptionsAreWrittenOnlyWhenOn) {
+    WriteFile(File(), kHeader + "<history><url cache=\"false\" pasv=\"on\" user=\"\">http://x/</url>"
+                                "<url cache=\"yes\" /></history>");
+    ASSERT_TRUE(m_urls.Reload()) << m_urls.GetError();
+    std::vector<UrlHandle> handles;
+    m_urls.List(handles);
+    ASSERT_EQ(handles.size(), 2u);
+    CDataUrl url;
+    ASSERT_TRUE(m_urls.Get(handles[0], url));
+    EXPECT_TRUE(url == Url(L"http://x/", L"", false, true));
+    ASSERT_TRUE(m_urls.Get(handles[1], url));
+    EXPECT_TRUE(url == Url(L""));
+    ASSERT_TRUE(m_urls.Update(handles[1], url));
+    ASSERT_TRUE(m_urls.Update(handles[0], Url(L"http://x/", L"", false, true)));
+    EXPECT_EQ(ReadFile(File()), kHeader + "<history>\r\n"
+                                          "  <url pasv=\"true\">http://x/</url>\r\n"
+                                          "  <url />\r\n"
+                                          "</history>");
+}
+
+TEST_F(UrlStore, ReadingRules) {
+    struct Case {
+        const char* body;
+        bool loads;
+        size_t count;
+    };
+    const Case cases[] = {
+        {"<history />", true, 0},
+        {"<history></history>", true, 0},
+        {"<history><url>http://a/</url><url>http://a/</url></history>", true, 2}, // duplicates are kept
+        {"<history><doc /></history>", false, 0},
+        {"<history><url>http://a/</url><folder /></history>", false, 0},
+        {"<urls><url>http://a/</url></urls>", false, 0},
+        {"<history /><history />", false, 0},
+        {"<history><url>http://a/</history>", false, 0},
+    };
+    for (const Case& c : cases) {
+        CTempFolder folder;
+        WriteFile(folder.File(L"chmurls.xml"), kHeader + c.body);
+        CDataUrls urls(m_settings);
+        urls.SetFolder(folder.Path());
+        EXPECT_EQ(urls.Reload(), c.loads) << c.body;
+        EXPECT_EQ(urls.GetError().empty(), c.loads) << c.body;
+        if (c.loads) {
+            EXPECT_EQ(urls.Size(), c.count) << c.body;
+        }
+    }
+}
+
+TEST_F(UrlStore, AFailedLoadRefusesToOverwriteTheFile) {
+    const std::string broken = kHeader + "<history><link /></history>";
+    WriteFile(File(), broken);
+    EXPECT_FALSE(m_urls.Reload());
+    EXPECT_FALSE(m_urls.Add(Url(L"http://a/")));
+    EXPECT_EQ(ReadFile(File()), broken);
+}
+
+} // namespace

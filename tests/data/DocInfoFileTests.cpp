@@ -1,0 +1,313 @@
+#include "common/TempFolder.h"
+#include "data/DocInfoFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using data::CDataDoc;
+using data::CDataLibrary;
+using data::NodeHandle;
+using data::NodePosition;
+
+std::string ReadFile(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    if (!in) {
+        return "<missing>";
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::wstring& path, const std::string& text) {
+    std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << text;
+}
+
+CDataDoc Doc(const wchar_t* title, const wchar_t* file) {
+    CDataDoc doc;
+    doc.title = title;
+    doc.file.path = file;
+    return doc;
+}
+
+std::vector<NodeHandle> Children(const CDataLibrary& library, NodeHandle folder) {
+    std::vector<NodeHandle> handles;
+    EXPECT_TRUE(library.ListChildren(folder, handles));
+    return handles;
+}
+
+// Holds a file open from another handle, as another program would.
+class CHeldFile {
+public:
+    explicit CHeldFile(const std::wstring& path)
+        : m_handle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    CHeldFile(const CHeldFile&) = delete;
+    CHeldFile& operator=(const CHeldFile&) = delete;
+    ~CHeldFile() {
+        if (m_handle != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(m_handle);
+        }
+    }
+    [[nodiscard]] bool IsHeld() const { return m_handle != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_handle;
+};
+
+class DocInfoFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_library.SetFolder(m_folder.Path());
+        ASSERT_TRUE(m_library.Reload());
+        m_manuals = m_library.AddFolder(L"Manuals & <Guides>", m_library.GetRoot(), NodePosition::End());
+        ASSERT_NE(m_manuals, data::kNoNode);
+        m_first = m_library.AddDoc(Doc(L"First", L"C:\\docs\\first.chm"), m_manuals, NodePosition::End());
+        const NodeHandle inner = m_library.AddFolder(L"Inner", m_manuals, NodePosition::End());
+        CDataDoc remote;
+        remote.title = L"Remote";
+        remote.note = L"日本語のメモ";
+        remote.url.address = L"ftp://example.org/remote.chm";
+        remote.url.pasv = true;
+        ASSERT_NE(m_library.AddDoc(remote, inner, NodePosition::End()), data::kNoNode);
+        m_loose = m_library.AddDoc(Doc(L"Loose", L"..\\loose.chm"), m_library.GetRoot(), NodePosition::End());
+        ASSERT_NE(m_first, data::kNoNode);
+        ASSERT_NE(m_loose, data::kNoNode);
+    }
+    std::string CopyOut(NodeHandle handle) {
+        std::string text;
+        EXPECT_TRUE(m_library.CopyOut(handle, text));
+        return text;
+    }
+
+    CTempFolder m_folder;
+    CDataLibrary m_library;
+    NodeHandle m_manuals = data::kNoNode;
+    NodeHandle m_first = data::kNoNode;
+    NodeHandle m_loose = data::kNoNode;
+};
+
+TEST(DocInfoName, BaseNameDashFourteenDigitsAndExtension) {
+    SYSTEMTIME time{};
+    time.wYear = 2024;
+    time.wMonth = 1;
+    time.wDay = 5;
+    time.wHour = 9;
+    time.wMinute = 7;
+    time.wSecond = 3;
+    time.wMilliseconds = 999;
+    struct Case {
+        const wchar_t* base;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {data::kDocInfoBaseName, L"docinfo-20240105090703.xml"},
+        {L"folivex.xml", L"folivex-20240105090703.xml"},
+        {L"chmlib.xml", L"chmlib-20240105090703.xml"},
+        {L"chmkey.xml", L"chmkey-20240105090703.xml"},
+        {L"notes", L"notes-20240105090703"},
+        {L"C:\\a.b\\notes", L"C:\\a.b\\notes-20240105090703"},
+        {L"archive.tar.xml", L"archive.tar-20240105090703.xml"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(data::MakeDefaultFileName(c.base, time), c.expected);
+    }
+    time.wMonth = 12;
+    time.wDay = 31;
+    time.wHour = 23;
+    time.wMinute = 59;
+    time.wSecond = 59;
+    EXPECT_EQ(data::MakeDefaultFileName(data::kDocInfoBaseName, time), L"docinfo-20241231235959.xml");
+}
+
+TEST(DocInfoName, TheCurrentTimeGivesFourteenDigits) {
+    const std::wstring name = data::MakeDefaultFileName(data::kDocInfoBaseName);
+    ASSERT_EQ(name.size(), std::wstring(L"docinfo-").size() + 14 + std::wstring(L".xml").size());
+    EXPECT_EQ(name.substr(0, 8), L"docinfo-");
+    EXPECT_EQ(name.substr(22), L".xml");
+    EXPECT_EQ(name.substr(8, 14).find_first_not_of(L"0123456789"), std::wstring::npos) << name;
+}
+
+TEST_F(DocInfoFile, AFolderIsSavedAsItsTextWithoutDeclaration) {
+    const std::wstring path = m_folder.File(L"docinfo-20240105090703.xml");
+    ASSERT_TRUE(data::SaveDocInfo(m_library, m_manuals, path));
+    const std::string written = ReadFile(path);
+    EXPECT_EQ(written, CopyOut(m_manuals));
+    EXPECT_EQ(written, "\r\n"
+                       "<folder title=\"Manuals &amp; &lt;Guides&gt;\">\r\n"
+                       "  <doc title=\"First\">\r\n"
+                       "    <file>C:\\docs\\first.chm</file>\r\n"
+                       "  </doc>\r\n"
+                       "  <folder title=\"Inner\">\r\n"
+                       "    <doc title=\"Remote\" note=\"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x83\xA1"
+                       "\xE3\x83\xA2\">\r\n"
+                       "      <url pasv=\"true\">ftp://example.org/remote.chm</url>\r\n"
+                       "    </doc>\r\n"
+                       "  </folder>\r\n"
+                       "</folder>");
+}
+
+TEST_F(DocInfoFile, ASavedFolderLoadsBackAsAnEqualSubtreeWithNewHandles) {
+    const std::wstring path = m_folder.File(L"folder.xml");
+    ASSERT_TRUE(data::SaveDocInfo(m_library, m_manuals, path));
+    const NodeHandle target = m_library.AddFolder(L"Target", m_library.GetRoot(), NodePosition::End());
+    ASSERT_TRUE(data::SaveDocInfo(m_library, m_loose, m_folder.File(L"doc.xml")));
+    ASSERT_NE(m_library.AddDoc(Doc(L"Already", L"C:\\a.chm"), target, NodePosition::End()), data::kNoNode);
+
+    const NodeHandle loaded = data::LoadDocInfo(m_library, target, path);
+    ASSERT_NE(loaded, data::kNoNode) << m_library.GetError();
+    const std::vector<NodeHandle> children = Children(m_library, target);
+    ASSERT_EQ(children.size(), 2u);
+    EXPECT_EQ(children.back(), loaded) << "the last child of the selected folder";
+    EXPECT_EQ(CopyOut(loaded), CopyOut(m_manuals));
+    const std::vector<NodeHandle> original = Children(m_library, m_manuals);
+    const std::vector<NodeHandle> copy = Children(m_library, loaded);
+    ASSERT_EQ(copy.size(), original.size());
+    for (size_t i = 0; i < copy.size(); ++i) {
+        EXPECT_NE(copy[i], original[i]);
+    }
+    // The file is read, never changed.
+    EXPECT_EQ(ReadFile(path), CopyOut(m_manuals));
+}
+
+TEST_F(DocInfoFile, ADocumentGoesLastIntoAFolderOrNextToASelectedDocument) {
+    const std::wstring path = m_folder.File(L"doc.xml");
+    ASSERT_TRUE(data::SaveDocInfo(m_library, m_loose, path));
+    EXPECT_EQ(ReadFile(path), "\r\n<doc title=\"Loose\">\r\n  <file>..\\loose.chm</file>\r\n</doc>");
+
+    const NodeHandle intoFolder = data::LoadDocInfo(m_library, m_manuals, path);
+    ASSERT_NE(intoFolder, data::kNoNode);
+    EXPECT_EQ(Children(m_library, m_manuals).back(), intoFolder);
+
+    const NodeHandle nextToDoc = data::LoadDocInfo(m_library, m_first, path);
+    ASSERT_NE(nextToDoc, data::kNoNode);
+    const std::vector<NodeHandle> children = Children(m_library, m_manuals);
+    ASSERT_EQ(children.size(), 4u);
+    EXPECT_EQ(children[0], m_first);
+    EXPECT_EQ(children[1], nextToDoc);
+    CDataDoc doc;
+    ASSERT_TRUE(m_library.GetDoc(nextToDoc, doc));
+    EXPECT_TRUE(doc == Doc(L"Loose", L"..\\loose.chm"));
+
+    const NodeHandle onRoot = data::LoadDocInfo(m_library, m_library.GetRoot(), path);
+    ASSERT_NE(onRoot, data::kNoNode);
+    EXPECT_EQ(Children(m_library, m_library.GetRoot()).back(), onRoot);
+}
+
+TEST_F(DocInfoFile, ReadingAcceptsADeclarationAndAByteOrderMark) {
+    const std::wstring path = m_folder.File(L"marked.xml");
+    WriteFile(path, "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<doc title=\"Marked\" />");
+    const NodeHandle loaded = data::LoadDocInfo(m_library, m_manuals, path);
+    ASSERT_NE(loaded, data::kNoNode);
+    CDataDoc doc;
+    ASSERT_TRUE(m_library.GetDoc(loaded, doc));
+    EXPECT_EQ(doc.title, L"Marked");
+}
+
+TEST_F(DocInfoFile, TextThatIsNeitherAFolderNorADocumentIsRefused) {
+    const std::string library = ReadFile(m_library.GetPath());
+    const std::string before = CopyOut(m_library.GetRoot());
+    const std::string bodies[] = {
+        library,
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<history><folder /></history>",
+        "<folder><doc><doc /></doc></folder>",
+        "<doc title=\"a\" /><doc title=\"b\" />",
+        "<doc title=\"unclosed\">",
+        "not xml at all",
+    };
+    for (const std::string& body : bodies) {
+        const std::wstring path = m_folder.File(L"foreign.xml");
+        WriteFile(path, body);
+        EXPECT_EQ(data::LoadDocInfo(m_library, m_manuals, path), data::kNoNode) << body;
+        EXPECT_EQ(CopyOut(m_library.GetRoot()), before) << body;
+    }
+    EXPECT_EQ(ReadFile(m_library.GetPath()), library);
+}
+
+TEST_F(DocInfoFile, NothingIsInsertedWithoutAUsableSelectionOrFile) {
+    const std::wstring path = m_folder.File(L"doc.xml");
+    ASSERT_TRUE(data::SaveDocInfo(m_library, m_loose, path));
+    const std::string before = CopyOut(m_library.GetRoot());
+    EXPECT_EQ(data::LoadDocInfo(m_library, data::kNoNode, path), data::kNoNode);
+    EXPECT_EQ(data::LoadDocInfo(m_library, 0xFFFFFFF0u, path), data::kNoNode);
+    EXPECT_EQ(data::LoadDocInfo(m_library, m_manuals, m_folder.File(L"missing.xml")), data::kNoNode);
+    EXPECT_EQ(CopyOut(m_library.GetRoot()), before);
+    EXPECT_FALSE(data::SaveDocInfo(m_library, 0xFFFFFFF0u, m_folder.File(L"none.xml")));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(m_folder.File(L"none.xml"))));
+}
+
+TEST_F(DocInfoFile, SavingReplacesAnOlderFileWhole) {
+    const std::wstring path = m_folder.File(L"docinfo.xml");
+    WriteFile(path, std::string(5000, 'x'));
+    ASSERT_TRUE(data::SaveDocInfo(m_library, m_loose, path));
+    EXPECT_EQ(ReadFile(path), CopyOut(m_loose));
+}
+
+TEST(DocInfoText, EmptyTextIsRefusedAndLeavesAnExistingFileAlone) {
+    CTempFolder folder;
+    const std::wstring path = folder.File(L"docinfo.xml");
+    WriteFile(path, "<doc />");
+    EXPECT_FALSE(data::WriteDocInfoText(path, ""));
+    EXPECT_EQ(ReadFile(path), "<doc />");
+    EXPECT_FALSE(data::WriteDocInfoText(folder.File(L"new.xml"), ""));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(folder.File(L"new.xml"))));
+}
+
+TEST(DocInfoText, AccessIsExclusive) {
+    CTempFolder folder;
+    const std::wstring path = folder.File(L"docinfo.xml");
+    ASSERT_TRUE(data::WriteDocInfoText(path, "<doc />"));
+    {
+        const CHeldFile held(path);
+        ASSERT_TRUE(held.IsHeld());
+        EXPECT_FALSE(data::WriteDocInfoText(path, "<doc title=\"new\" />"));
+        std::string text;
+        EXPECT_FALSE(data::ReadDocInfoText(path, text));
+        EXPECT_TRUE(text.empty());
+    }
+    EXPECT_EQ(ReadFile(path), "<doc />") << "a refused save leaves the file as it was";
+    std::string text;
+    ASSERT_TRUE(data::ReadDocInfoText(path, text));
+    EXPECT_EQ(text, "<doc />");
+}
+
+TEST(DocInfoText, ReadsExactlyTheBytesOfTheFile) {
+    CTempFolder folder;
+    const std::wstring path = folder.File(L"docinfo.xml");
+    // A zero byte and more than one buffer's worth: the text is taken whole, as it is.
+    std::string bytes = "<doc title=\"a?b\" />" + std::string(70000, ' ');
+    bytes[bytes.find('?')] = '\0';
+    WriteFile(path, bytes);
+    std::string text;
+    ASSERT_TRUE(data::ReadDocInfoText(path, text));
+    EXPECT_EQ(text, bytes);
+    WriteFile(path, "");
+    ASSERT_TRUE(data::ReadDocInfoText(path, text));
+    EXPECT_TRUE(text.empty());
+}
+
+TEST(DocInfoText, AFileOfFourGibibytesIsNotRead) {
+    CTempFolder folder;
+    const std::wstring path = folder.File(L"huge.xml");
+    {
+        // A sparse file: its size is set without writing its content.
+        const HANDLE file =
+            ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER size{};
+        size.QuadPart = static_cast<LONGLONG>(data::kDocInfoSizeLimit);
+        const bool sized = ::SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
+        ::CloseHandle(file);
+        ASSERT_TRUE(sized);
+    }
+    std::string text = "stale";
+    EXPECT_FALSE(data::ReadDocInfoText(path, text));
+    EXPECT_TRUE(text.empty());
+}
+
+} // namespace
