@@ -2,6 +2,7 @@
 #include "app/ExeInfo.h"
 #include "app/MainFrame.h"
 #include "common/TempFolder.h"
+#include "common/TestFiles.h"
 #include "win/MessageLoop.h"
 #include "win/Module.h"
 
@@ -11,8 +12,6 @@
 
 #include <commctrl.h>
 
-#include <filesystem>
-#include <fstream>
 #include <vector>
 
 namespace {
@@ -118,9 +117,9 @@ TEST_F(FrameKeys, TheViewsKeysComeFirstButOnlyWhileItShowsADocument) {
 }
 
 TEST_F(FrameKeys, BindingsFromTheKeyFileReplaceTheDefaults) {
-    std::ofstream(std::filesystem::path(m_folder.File(L"chmkey.xml")), std::ios::binary)
-        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<shortkey><table name=\"main\">"
-           "<func key=\"[O]\" virt=\"true\" ctrl=\"true\">Save</func></table></shortkey>";
+    ASSERT_TRUE(WriteBytes(m_folder.File(L"chmkey.xml"),
+                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<shortkey><table name=\"main\">"
+                           "<func key=\"[O]\" virt=\"true\" ctrl=\"true\">Save</func></table></shortkey>"));
     StartFrame();
     SetControl(true);
     EXPECT_TRUE(Press('O'));
@@ -132,9 +131,9 @@ TEST_F(FrameKeys, BindingsFromTheKeyFileReplaceTheDefaults) {
 
 TEST_F(FrameKeys, AReloadRequestReadsAKeyFileWrittenLater) {
     StartFrame();
-    std::ofstream(std::filesystem::path(m_folder.File(L"chmkey.xml")), std::ios::binary)
-        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<shortkey><table name=\"main\">"
-           "<func key=\"[F2]\" virt=\"true\">Close</func></table></shortkey>";
+    ASSERT_TRUE(WriteBytes(m_folder.File(L"chmkey.xml"),
+                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<shortkey><table name=\"main\">"
+                           "<func key=\"[F2]\" virt=\"true\">Close</func></table></shortkey>"));
     ::SendMessageW(m_frame.m_hWnd, WM_APP_RELOAD, kReloadShortkeys, 0);
     EXPECT_TRUE(Press(VK_F2));
     EXPECT_FALSE(Press(VK_F11));

@@ -1,11 +1,10 @@
 #include "common/TempFolder.h"
 #include "data/DataLayout.h"
 
+#include "common/TestFiles.h"
+
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -14,17 +13,6 @@ using data::CDataWindow;
 using data::WindowShow;
 
 const std::string kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
-
-std::string ReadFile(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::wstring& path, const std::string& text) {
-    std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << text;
-}
 
 CDataWindow Window(const wchar_t* name, WindowShow show) {
     CDataWindow record;
@@ -61,7 +49,7 @@ TEST(DataLayout, WorkedExampleIsWrittenExactlyAndReadBack) {
     ASSERT_TRUE(layout.Set(keys));
     ASSERT_TRUE(layout.Save());
 
-    const std::string written = ReadFile(folder.File(L"chmlay.xml"));
+    const std::string written = ReadBytes(folder.File(L"chmlay.xml"));
     EXPECT_EQ(written, kHeader + "<layout>\r\n"
                                  "  <window name=\"main\" show=\"max\" x=\"-1280\" y=\"12\" cx=\"800\" cy=\"600\" />\r\n"
                                  "  <window name=\"dochist\" show=\"normal\" x=\"5\" y=\"6\" cx=\"300\" cy=\"400\" "
@@ -81,7 +69,7 @@ TEST(DataLayout, WorkedExampleIsWrittenExactlyAndReadBack) {
     EXPECT_TRUE(got == keys);
     EXPECT_FALSE(reread.Get(L"doclib", got));
     ASSERT_TRUE(reread.Save());
-    EXPECT_EQ(ReadFile(folder.File(L"chmlay.xml")), written); // stable across a reload and save
+    EXPECT_EQ(ReadBytes(folder.File(L"chmlay.xml")), written); // stable across a reload and save
 }
 
 TEST(DataLayout, ReadingRules) {
@@ -103,7 +91,7 @@ TEST(DataLayout, ReadingRules) {
     };
     for (const Case& c : cases) {
         CTempFolder folder;
-        WriteFile(folder.File(L"chmlay.xml"), kHeader + c.body);
+        ASSERT_TRUE(WriteBytes(folder.File(L"chmlay.xml"), kHeader + c.body));
         CDataLayout layout;
         layout.SetFolder(folder.Path());
         EXPECT_EQ(layout.Load(), c.loads) << c.body;
@@ -113,10 +101,10 @@ TEST(DataLayout, ReadingRules) {
 
 TEST(DataLayout, FlagsFollowTheAttributesReadAndTheLaterDuplicateWins) {
     CTempFolder folder;
-    WriteFile(folder.File(L"chmlay.xml"),
+    ASSERT_TRUE(WriteBytes(folder.File(L"chmlay.xml"),
               kHeader + "<layout><window name=\"a\" show=\"huge\" y=\"-3\" cx=\"40\" />"
                         "<window name=\"main\" show=\"normal\" x=\"1\" y=\"1\" />"
-                        "<window name=\"main\" show=\"max\" x=\"2\" y=\"2\" /></layout>");
+                        "<window name=\"main\" show=\"max\" x=\"2\" y=\"2\" /></layout>"));
     CDataLayout layout;
     layout.SetFolder(folder.Path());
     ASSERT_TRUE(layout.Load()) << layout.GetError();
@@ -147,17 +135,17 @@ TEST(DataLayout, FlagsFollowTheAttributesReadAndTheLaterDuplicateWins) {
 TEST(DataLayout, AFailedLoadNeverOverwritesTheFile) {
     CTempFolder folder;
     const std::string broken = kHeader + "<layout><window show=\"normal\" /></layout>";
-    WriteFile(folder.File(L"chmlay.xml"), broken);
+    ASSERT_TRUE(WriteBytes(folder.File(L"chmlay.xml"), broken));
     CDataLayout layout;
     layout.SetFolder(folder.Path());
     ASSERT_FALSE(layout.Load());
     EXPECT_FALSE(layout.Save());
-    EXPECT_EQ(ReadFile(folder.File(L"chmlay.xml")), broken);
+    EXPECT_EQ(ReadBytes(folder.File(L"chmlay.xml")), broken);
     // The close sequence starts from a reset layout, which may be saved again.
     ASSERT_TRUE(layout.Reset());
     ASSERT_TRUE(layout.Set(Window(L"main", WindowShow::Normal)));
     EXPECT_TRUE(layout.Save());
-    EXPECT_NE(ReadFile(folder.File(L"chmlay.xml")), broken);
+    EXPECT_NE(ReadBytes(folder.File(L"chmlay.xml")), broken);
 }
 
 } // namespace

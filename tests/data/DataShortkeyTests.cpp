@@ -3,11 +3,10 @@
 
 #include "resource.h"
 
+#include "common/TestFiles.h"
+
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -17,17 +16,6 @@ using data::Place;
 
 const std::string kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
 constexpr uint8_t kCtrl = data::kKeyVirtual | data::kKeyControl;
-
-std::string ReadFile(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::wstring& path, const std::string& text) {
-    std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << text;
-}
 
 size_t CountBindings(const CDataShortkey& keys) {
     size_t total = 0;
@@ -44,7 +32,9 @@ protected:
     void SetUp() override { m_keys.SetFolder(m_folder.Path()); }
     std::wstring File() const { return m_folder.File(L"chmkey.xml"); }
     bool LoadText(const std::string& body) {
-        WriteFile(File(), kHeader + body);
+        if (!WriteBytes(File(), kHeader + body)) {
+            return false;
+        }
         CDataShortkey fresh;
         fresh.SetFolder(m_folder.Path());
         const bool ok = fresh.Reload();
@@ -68,7 +58,7 @@ TEST_F(ShortkeyStore, WithoutAFileEveryDefaultIsActiveAndNothingIsWritten) {
 
     // The first change writes the file, with all places in their order.
     ASSERT_TRUE(m_keys.RemoveBinding(Place::Main, ID_SHOW_MODE));
-    const std::string text = ReadFile(File());
+    const std::string text = ReadBytes(File());
     const size_t mainAt = text.find("<table name=\"main\">");
     const size_t viewAt = text.find("<table name=\"view\">");
     const size_t libAt = text.find("<table name=\"doclib\">");
@@ -98,9 +88,9 @@ TEST_F(ShortkeyStore, EveryDefaultBindingRoundTripsThroughTheFile) {
             }
         }
     }
-    const std::string first = ReadFile(File());
+    const std::string first = ReadBytes(File());
     ASSERT_TRUE(reread.RemoveBinding(Place::View, 0xFFFF)); // no such binding: the file is written as it was
-    EXPECT_EQ(ReadFile(File()), first);
+    EXPECT_EQ(ReadBytes(File()), first);
 }
 
 TEST_F(ShortkeyStore, RebindingACombinationTakesItFromItsFormerFunction) {
@@ -146,9 +136,9 @@ TEST_F(ShortkeyStore, ReadingRules) {
 }
 
 TEST_F(ShortkeyStore, PlacesMissingFromTheFileHaveNoShortcuts) {
-    WriteFile(File(), kHeader + "<shortkey><table name=\"main\"><func key=\"[F5]\" virt=\"true\">Open</func></table>"
+    ASSERT_TRUE(WriteBytes(File(), kHeader + "<shortkey><table name=\"main\"><func key=\"[F5]\" virt=\"true\">Open</func></table>"
                                 "<table name=\"view\"><func key=\"[F5]\" virt=\"true\">TopicRefresh</func></table>"
-                                "</shortkey>");
+                                "</shortkey>"));
     ASSERT_TRUE(m_keys.Reload()) << m_keys.GetError();
     EXPECT_EQ(m_keys.Table(Place::DocLib), nullptr);
     EXPECT_EQ(m_keys.Table(Place::Main)->Size(), 1u);
@@ -163,10 +153,10 @@ TEST_F(ShortkeyStore, PlacesMissingFromTheFileHaveNoShortcuts) {
 }
 
 TEST_F(ShortkeyStore, ForeignAndModifierlessBindingsStayAsRead) {
-    WriteFile(File(), kHeader + "<shortkey><table name=\"main\">"
+    ASSERT_TRUE(WriteBytes(File(), kHeader + "<shortkey><table name=\"main\">"
                                 "<func key=\"[O]\" ctrl=\"true\">Open</func>"
                                 "<func key=\"[F9]\" virt=\"true\">Navigation</func>"
-                                "</table></shortkey>");
+                                "</table></shortkey>"));
     ASSERT_TRUE(m_keys.Reload()) << m_keys.GetError();
     KeyBinding found;
     ASSERT_TRUE(m_keys.FindByCommand(Place::Main, ID_FILE_OPEN, found));
@@ -175,13 +165,13 @@ TEST_F(ShortkeyStore, ForeignAndModifierlessBindingsStayAsRead) {
     // A view function bound in "main" is active there but not written back.
     ASSERT_TRUE(m_keys.FindByCommand(Place::Main, ID_NAVI_SHOW, found));
     ASSERT_TRUE(m_keys.SetBinding(Place::Main, {kCtrl, 'U', ID_URL_OPEN}));
-    const std::string text = ReadFile(File());
+    const std::string text = ReadBytes(File());
     EXPECT_EQ(text.find("Navigation"), std::string::npos) << text;
     EXPECT_NE(text.find("<func key=\"[O]\" ctrl=\"true\">Open</func>"), std::string::npos) << text;
 }
 
 TEST_F(ShortkeyStore, ResetOnePlaceOrAll) {
-    WriteFile(File(), kHeader + "<shortkey><table name=\"main\" /><table name=\"view\" /></shortkey>");
+    ASSERT_TRUE(WriteBytes(File(), kHeader + "<shortkey><table name=\"main\" /><table name=\"view\" /></shortkey>"));
     ASSERT_TRUE(m_keys.Reload());
     ASSERT_TRUE(m_keys.ResetPlace(Place::Main));
     EXPECT_EQ(m_keys.Table(Place::Main)->Size(), 11u);

@@ -2,27 +2,14 @@
 
 #include "driver/FolivexProcess.h"
 
+#include "common/TestFiles.h"
+
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 using namespace e2e;
 
 namespace {
-
-std::string ReadFile(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::wstring& path, const std::string& text) {
-    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    out << text;
-}
 
 RECT NormalRect(HWND hwnd) {
     WINDOWPLACEMENT placement{};
@@ -32,6 +19,13 @@ RECT NormalRect(HWND hwnd) {
 }
 
 bool CloseAndWait(CFolivexProcess& app) { return app.Close() && app.WaitForExit() == 0u; }
+
+// A layout file with one "main" record, put where the prepared program will find it.
+bool WriteMainRecord(const CFolivexProcess& app, const std::string& attributes) {
+    return WriteBytes(app.DataFolder() + L"\\chmlay.xml",
+                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<layout>\r\n  <window name=\"main\" " + attributes +
+                          " />\r\n</layout>");
+}
 
 TEST(MainPlacement, FirstCloseWritesTheLayoutFileAndTheNextStartRestoresIt) {
     CFolivexProcess first;
@@ -44,7 +38,7 @@ TEST(MainPlacement, FirstCloseWritesTheLayoutFileAndTheNextStartRestoresIt) {
     const RECT placed = NormalRect(frame);
     ASSERT_TRUE(CloseAndWait(first));
 
-    const std::string text = ReadFile(layout);
+    const std::string text = ReadBytes(layout);
     const std::string expected = "<window name=\"main\" show=\"normal\" x=\"" + std::to_string(placed.left) +
                                  "\" y=\"" + std::to_string(placed.top) + "\" cx=\"640\" cy=\"480\" />";
     EXPECT_NE(text.find(expected), std::string::npos) << text;
@@ -67,9 +61,7 @@ TEST(MainPlacement, FirstCloseWritesTheLayoutFileAndTheNextStartRestoresIt) {
 TEST(MainPlacement, ASecondInstanceTakesTheSizeButNotThePosition) {
     CFolivexProcess app;
     ASSERT_TRUE(app.Prepare());
-    WriteFile(app.DataFolder() + L"\\chmlay.xml",
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<layout>\r\n"
-              "  <window name=\"main\" show=\"normal\" x=\"301\" y=\"202\" cx=\"500\" cy=\"400\" />\r\n</layout>");
+    ASSERT_TRUE(WriteMainRecord(app, "show=\"normal\" x=\"301\" y=\"202\" cx=\"500\" cy=\"400\""));
     ASSERT_TRUE(app.Start());
     const HWND first = app.WaitForMainWindow();
     ASSERT_NE(first, nullptr);
@@ -114,9 +106,7 @@ TEST(MainPlacement, ASecondInstanceTakesTheSizeButNotThePosition) {
 TEST(MainPlacement, AMaximizedRecordAlwaysRestoresMaximized) {
     CFolivexProcess app;
     ASSERT_TRUE(app.Prepare());
-    WriteFile(app.DataFolder() + L"\\chmlay.xml",
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<layout>\r\n"
-              "  <window name=\"main\" show=\"max\" x=\"-40\" y=\"10\" cx=\"700\" cy=\"500\" />\r\n</layout>");
+    ASSERT_TRUE(WriteMainRecord(app, "show=\"max\" x=\"-40\" y=\"10\" cx=\"700\" cy=\"500\""));
     ASSERT_TRUE(app.Start());
     const HWND frame = app.WaitForMainWindow();
     ASSERT_NE(frame, nullptr);
@@ -124,7 +114,7 @@ TEST(MainPlacement, AMaximizedRecordAlwaysRestoresMaximized) {
     // The normal placement survives the maximized session (read back from what the program writes: another
     // process's normal rectangle is not visible to us on every platform).
     ASSERT_TRUE(CloseAndWait(app));
-    const std::string text = ReadFile(app.DataFolder() + L"\\chmlay.xml");
+    const std::string text = ReadBytes(app.DataFolder() + L"\\chmlay.xml");
     EXPECT_NE(text.find("show=\"max\" x=\"-40\" y=\"10\" cx=\"700\" cy=\"500\""), std::string::npos) << text;
 }
 
@@ -133,7 +123,7 @@ TEST(MainPlacement, AnUnreadableLayoutIsReportedAndTheWindowStillShows) {
     ASSERT_TRUE(app.Prepare());
     const std::string broken = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<layout>\r\n"
                                "  <window show=\"normal\" x=\"1\" y=\"2\" />\r\n</layout>";
-    WriteFile(app.DataFolder() + L"\\chmlay.xml", broken);
+    ASSERT_TRUE(WriteBytes(app.DataFolder() + L"\\chmlay.xml", broken));
     ASSERT_TRUE(app.Start());
     const auto box = app.WaitForMessageBox();
     ASSERT_TRUE(box.has_value());
@@ -143,9 +133,9 @@ TEST(MainPlacement, AnUnreadableLayoutIsReportedAndTheWindowStillShows) {
     EXPECT_TRUE(PressButton(box->window, IDOK));
     ASSERT_NE(app.WaitForMainWindow(), nullptr);
     // The unreadable file is not overwritten by the failed store; the close writes a fresh layout.
-    EXPECT_EQ(ReadFile(app.DataFolder() + L"\\chmlay.xml"), broken);
+    EXPECT_EQ(ReadBytes(app.DataFolder() + L"\\chmlay.xml"), broken);
     ASSERT_TRUE(CloseAndWait(app));
-    EXPECT_NE(ReadFile(app.DataFolder() + L"\\chmlay.xml").find("name=\"main\""), std::string::npos);
+    EXPECT_NE(ReadBytes(app.DataFolder() + L"\\chmlay.xml").find("name=\"main\""), std::string::npos);
 }
 
 } // namespace

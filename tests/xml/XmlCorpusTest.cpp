@@ -1,7 +1,7 @@
 // Malformed files: every one must fail to load with the reader's description, never hang or crash, and never
 // be overwritten by the store that failed to read it.
 
-#include "TestFiles.h"
+#include "common/TestFiles.h"
 #include "TestRecords.h"
 
 #include "common/TempFolder.h"

@@ -1,6 +1,6 @@
 // Whole documents in text and files: round trips, atomic saves, change detection and the shared mutex.
 
-#include "TestFiles.h"
+#include "common/TestFiles.h"
 #include "TestRecords.h"
 
 #include "common/HelperMode.h"

@@ -1,7 +1,7 @@
 // The store pattern: folder, reload by file time, edits that save and notify, reset, export and import.
 
 #include "RecorderWindow.h"
-#include "TestFiles.h"
+#include "common/TestFiles.h"
 #include "TestRecords.h"
 
 #include "common/TempFolder.h"
