@@ -181,8 +181,12 @@ LRESULT CMainFrame::OnCreate() {
 
     if (ok) {
         const std::wstring execDir = ExeInfo::GetExecDir();
+        m_setting.SetFolder(execDir);
         m_layout.SetFolder(execDir);
+        m_history.SetFolder(execDir);
+        m_library.SetFolder(execDir);
         m_shortkey.SetFolder(execDir);
+        m_urls.SetFolder(execDir);
     }
 
     if (!ok) {
@@ -202,9 +206,13 @@ void CMainFrame::OnReload(DWORD mask) {
         xml::CXmlStore* store;
         UINT failure;
     };
-    // In this order; a store not built yet has no entry to reload.
+    // In this order; a failed store is reported and the others still reload.
     const StoreBit stores[] = {
+        {kReloadSettings, &m_setting, IDS_ERR_RELOAD_SETTINGS},
+        {kReloadHistory, &m_history, IDS_ERR_RELOAD_HISTORY},
+        {kReloadLibrary, &m_library, IDS_ERR_RELOAD_LIBRARY},
         {kReloadShortkeys, &m_shortkey, IDS_ERR_RELOAD_SHORTKEY},
+        {kReloadUrls, &m_urls, IDS_ERR_RELOAD_URLS},
     };
     for (const StoreBit& entry : stores) {
         if ((mask & entry.bit) && !entry.store->Reload()) {

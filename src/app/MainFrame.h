@@ -3,8 +3,12 @@
 // windows, the workers and the data stores, and is where documents are opened and closed.
 
 #include "app/DocumentKeys.h"
+#include "data/DataHistory.h"
 #include "data/DataLayout.h"
+#include "data/DataLibrary.h"
+#include "data/DataSetting.h"
 #include "data/DataShortkey.h"
+#include "data/DataUrls.h"
 #include "win/CommandBar.h"
 #include "win/MessageLoop.h"
 #include "win/UpdateUI.h"
@@ -17,7 +21,7 @@ class CMainFrame : public win::CWindowImpl,
 public:
     static constexpr wchar_t kClassName[] = L"FolivexMainFrame";
 
-    CMainFrame() = default;
+    CMainFrame() : m_history(m_setting), m_urls(m_setting) {}
     ~CMainFrame() override = default;
 
     // Creates the frame at the system's default position and size; nullptr when creation was refused.
@@ -58,8 +62,12 @@ private:
     [[nodiscard]] bool ApplySavedPlacement(int showCmd);
 
     // Members in the order the process relies on: stores first, windows and workers after them.
+    data::CDataSetting m_setting;
     data::CDataLayout m_layout;
+    data::CDataHistory m_history;
+    data::CDataLibrary m_library;
     data::CDataShortkey m_shortkey;
+    data::CDataUrls m_urls;
     win::CCommandBar m_commandBar;
     HWND m_rebar = nullptr;
     HWND m_client = nullptr;
