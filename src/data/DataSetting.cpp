@@ -5,10 +5,10 @@ namespace data {
 CDataSetting::CDataSetting() : CXmlStore(kFileName, kReset, kImported) {
     m_order = {&m_docView, &m_toolBar, &m_htmlView1, &m_docHist, &m_docLib, &m_fileDlg, &m_hist, &m_comm};
     m_byName = {
-        {CDataSetDocView::kElementName, &m_docView},   {CDataSetToolBar::kElementName, &m_toolBar},
+        {CDataSetDocView::kElementName, &m_docView},     {CDataSetToolBar::kElementName, &m_toolBar},
         {CDataSetHtmlView1::kElementName, &m_htmlView1}, {CDataSetDocHist::kElementName, &m_docHist},
-        {CDataSetDocLib::kElementName, &m_docLib},     {CDataSetFileDlg::kElementName, &m_fileDlg},
-        {CDataSetHist::kElementName, &m_hist},         {CDataSetComm::kElementName, &m_comm},
+        {CDataSetDocLib::kElementName, &m_docLib},       {CDataSetFileDlg::kElementName, &m_fileDlg},
+        {CDataSetHist::kElementName, &m_hist},           {CDataSetComm::kElementName, &m_comm},
     };
 }
 
@@ -113,6 +113,8 @@ bool CDataSetting::WriteElement(xml::CXmlWriter& writer, int depth) const {
     return writer.EndElement();
 }
 
-std::unique_ptr<xml::CXmlStore> CDataSetting::CreateScratch() const { return std::make_unique<CDataSetting>(); }
+std::unique_ptr<xml::CXmlStore> CDataSetting::CreateScratch() const {
+    return std::make_unique<CDataSetting>();
+}
 
 } // namespace data

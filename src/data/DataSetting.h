@@ -78,9 +78,7 @@ public:
     std::array<PageOverRule, 3> rules{};
 
     [[nodiscard]] PageOverRule& Rule(PageOverMethod method) { return rules[static_cast<size_t>(method)]; }
-    [[nodiscard]] const PageOverRule& Rule(PageOverMethod method) const {
-        return rules[static_cast<size_t>(method)];
-    }
+    [[nodiscard]] const PageOverRule& Rule(PageOverMethod method) const { return rules[static_cast<size_t>(method)]; }
     // Brings the numbers into their ranges.
     void Clamp();
 

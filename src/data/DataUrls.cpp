@@ -114,6 +114,8 @@ bool CDataUrls::WriteElement(xml::CXmlWriter& writer, int depth) const {
     return writer.EndElement();
 }
 
-std::unique_ptr<xml::CXmlStore> CDataUrls::CreateScratch() const { return std::make_unique<CDataUrls>(m_settings); }
+std::unique_ptr<xml::CXmlStore> CDataUrls::CreateScratch() const {
+    return std::make_unique<CDataUrls>(m_settings);
+}
 
 } // namespace data

@@ -1,14 +1,13 @@
 #include "../xml/RecorderWindow.h"
 
 #include "common/TempFolder.h"
+#include "common/TestFiles.h"
 #include "data/DataSetting.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 namespace {
 
@@ -21,10 +20,10 @@ constexpr UINT kViewMessage = WM_APP + 3;
 
 // The whole file with every section at its default; `docview` is the docview element with its line end.
 std::string DefaultFile(const std::string& docview = "  <docview startdoc=\"none\">\r\n"
-                                                       "    <file />\r\n"
-                                                       "    <url />\r\n"
-                                                       "    <topic />\r\n"
-                                                       "  </docview>\r\n") {
+                                                     "    <file />\r\n"
+                                                     "    <url />\r\n"
+                                                     "    <topic />\r\n"
+                                                     "  </docview>\r\n") {
     return kHeader + "<setting>\r\n" + docview +
            "  <toolbar fullhide=\"true\" />\r\n"
            "  <topicview1 nopgov1=\"false\">\r\n"
@@ -43,21 +42,9 @@ std::string DefaultFile(const std::string& docview = "  <docview startdoc=\"none
            "</setting>";
 }
 
-std::string ReadFile(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    if (!in) {
-        return "<missing>";
-    }
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+bool Exists(const std::wstring& path) {
+    return std::filesystem::exists(std::filesystem::path(path));
 }
-
-void WriteFile(const std::wstring& path, const std::string& text) {
-    std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << text;
-}
-
-bool Exists(const std::wstring& path) { return std::filesystem::exists(std::filesystem::path(path)); }
 
 // The wParam of every message the window received, in order.
 std::vector<WPARAM> Codes(const CRecorderWindow& window) {
@@ -75,8 +62,7 @@ protected:
     // Writes the file and reloads the store from it. Two writes can share one file time, so the store first
     // forgets the time it remembers.
     bool LoadBody(const std::string& body) {
-        WriteFile(File(), kHeader + body);
-        return m_settings.Reset() && m_settings.Reload();
+        return WriteBytes(File(), kHeader + body) && m_settings.Reset() && m_settings.Reload();
     }
     // Registers one view per change bit, each receiving its bit as wParam, so the codes sent can be told
     // apart.
@@ -103,7 +89,7 @@ TEST_F(SettingStore, WorkedExampleIsWrittenExactlyAndStableAcrossAReload) {
                                              "    <url />\r\n"
                                              "    <topic />\r\n"
                                              "  </docview>\r\n");
-    ASSERT_EQ(ReadFile(File()), expected);
+    ASSERT_EQ(ReadBytes(File()), expected);
 
     CDataSetting reread;
     reread.SetFolder(m_folder.Path());
@@ -112,7 +98,7 @@ TEST_F(SettingStore, WorkedExampleIsWrittenExactlyAndStableAcrossAReload) {
     EXPECT_EQ(reread.GetDocView().file.path, docView.file.path);
     // Saving what was read writes the same bytes.
     ASSERT_TRUE(reread.SetToolBar(reread.GetToolBar()));
-    EXPECT_EQ(ReadFile(File()), expected);
+    EXPECT_EQ(ReadBytes(File()), expected);
 }
 
 TEST_F(SettingStore, EveryFieldSurvivesASaveAndAReload) {
@@ -150,7 +136,7 @@ TEST_F(SettingStore, EveryFieldSurvivesASaveAndAReload) {
     ASSERT_TRUE(m_settings.SetFileDlg(fileDlg));
     ASSERT_TRUE(m_settings.SetHist(hist));
     ASSERT_TRUE(m_settings.SetComm(comm));
-    const std::string written = ReadFile(File());
+    const std::string written = ReadBytes(File());
 
     CDataSetting reread;
     reread.SetFolder(m_folder.Path());
@@ -172,7 +158,7 @@ TEST_F(SettingStore, EveryFieldSurvivesASaveAndAReload) {
     EXPECT_EQ(reread.GetHist().urlNum, 3u);
     EXPECT_EQ(reread.GetComm().timeout, 17u);
     ASSERT_TRUE(reread.SetComm(reread.GetComm()));
-    EXPECT_EQ(ReadFile(File()), written);
+    EXPECT_EQ(ReadBytes(File()), written);
 }
 
 TEST_F(SettingStore, WithoutAFileTheDefaultsHoldAndNothingIsWrittenUntilTheFirstChange) {
@@ -185,11 +171,11 @@ TEST_F(SettingStore, WithoutAFileTheDefaultsHoldAndNothingIsWrittenUntilTheFirst
     EXPECT_EQ(m_settings.GetComm().timeout, 5u);
 
     ASSERT_TRUE(m_settings.SetDocHist(m_settings.GetDocHist()));
-    EXPECT_EQ(ReadFile(File()), DefaultFile());
+    EXPECT_EQ(ReadBytes(File()), DefaultFile());
 }
 
 TEST_F(SettingStore, ReloadReadsAnUnchangedFileOnlyOnce) {
-    WriteFile(File(), DefaultFile());
+    ASSERT_TRUE(WriteBytes(File(), DefaultFile()));
     WatchEveryBit();
     ASSERT_TRUE(m_settings.Reload());
     ASSERT_TRUE(m_settings.Reload());
@@ -280,7 +266,7 @@ TEST_F(SettingStore, ValuesAreReadAndClampedByTheirRules) {
 TEST_F(SettingStore, OnIsWrittenBackAsTrue) {
     ASSERT_TRUE(LoadBody("<setting><toolbar fullhide=\"on\" /><doclib openhide=\"on\" /></setting>"));
     ASSERT_TRUE(m_settings.SetComm(m_settings.GetComm()));
-    const std::string written = ReadFile(File());
+    const std::string written = ReadBytes(File());
     EXPECT_NE(written.find("<toolbar fullhide=\"true\" />"), std::string::npos) << written;
     EXPECT_NE(written.find("<doclib openhide=\"true\" />"), std::string::npos) << written;
     EXPECT_EQ(written.find("\"on\""), std::string::npos) << written;
@@ -309,7 +295,7 @@ TEST_F(SettingStore, MalformedFilesFailToLoad) {
     };
     for (const char* body : bodies) {
         CTempFolder folder;
-        WriteFile(folder.File(L"folivex.xml"), kHeader + body);
+        ASSERT_TRUE(WriteBytes(folder.File(L"folivex.xml"), kHeader + body));
         CDataSetting settings;
         settings.SetFolder(folder.Path());
         EXPECT_FALSE(settings.Reload()) << body;
@@ -319,9 +305,8 @@ TEST_F(SettingStore, MalformedFilesFailToLoad) {
 }
 
 TEST_F(SettingStore, AFailedLoadKeepsWhatWasReadAndRefusesToSaveUntilRepaired) {
-    const std::string broken =
-        kHeader + "<setting><communicate timeout=\"11\" /><history docnum=\"x\" /></setting>";
-    WriteFile(File(), broken);
+    const std::string broken = kHeader + "<setting><communicate timeout=\"11\" /><history docnum=\"x\" /></setting>";
+    ASSERT_TRUE(WriteBytes(File(), broken));
     WatchEveryBit();
     EXPECT_FALSE(m_settings.Reload());
     EXPECT_EQ(Codes(m_view), std::vector<WPARAM>{1}) << "the views hear of the failed reload too";
@@ -331,13 +316,13 @@ TEST_F(SettingStore, AFailedLoadKeepsWhatWasReadAndRefusesToSaveUntilRepaired) {
     toolBar.fullHide = false;
     EXPECT_FALSE(m_settings.SetToolBar(toolBar));
     EXPECT_FALSE(m_settings.GetToolBar().fullHide) << "the change stays in memory";
-    EXPECT_EQ(ReadFile(File()), broken);
+    EXPECT_EQ(ReadBytes(File()), broken);
 
-    WriteFile(File(), kHeader + "<setting><communicate timeout=\"12\" /></setting>");
+    ASSERT_TRUE(WriteBytes(File(), kHeader + "<setting><communicate timeout=\"12\" /></setting>"));
     ASSERT_TRUE(m_settings.Reload()) << m_settings.GetError();
     EXPECT_EQ(m_settings.GetComm().timeout, 12u);
     ASSERT_TRUE(m_settings.SetToolBar(toolBar));
-    EXPECT_NE(ReadFile(File()).find("<toolbar fullhide=\"false\" />"), std::string::npos);
+    EXPECT_NE(ReadBytes(File()).find("<toolbar fullhide=\"false\" />"), std::string::npos);
 }
 
 TEST_F(SettingStore, EachOperationSendsItsCode) {
@@ -377,7 +362,7 @@ TEST_F(SettingStore, SettersBringNumbersIntoRange) {
     view.Rule(PageOverMethod::MouseWheel).repeat = 21;
     ASSERT_TRUE(m_settings.SetHtmlView1(view));
     EXPECT_EQ(m_settings.GetHtmlView1().Rule(PageOverMethod::MouseWheel).repeat, 20u);
-    const std::string written = ReadFile(File());
+    const std::string written = ReadBytes(File());
     EXPECT_NE(written.find("docnum=\"1\" url=\"true\" urlnum=\"20\""), std::string::npos) << written;
 }
 
@@ -394,7 +379,7 @@ TEST_F(SettingStore, ResetOneSectionLeavesTheOthers) {
 
     ASSERT_TRUE(m_settings.ResetAll());
     EXPECT_EQ(m_settings.GetComm().timeout, 5u);
-    EXPECT_EQ(ReadFile(File()), DefaultFile());
+    EXPECT_EQ(ReadBytes(File()), DefaultFile());
 }
 
 TEST_F(SettingStore, ExportAndImport) {
@@ -408,20 +393,20 @@ TEST_F(SettingStore, ExportAndImport) {
 
     const std::wstring copy = m_folder.File(L"exported.xml");
     ASSERT_TRUE(m_settings.Export(copy));
-    EXPECT_EQ(ReadFile(copy), ReadFile(File()));
+    EXPECT_EQ(ReadBytes(copy), ReadBytes(File()));
 
     ASSERT_TRUE(m_settings.ResetAll());
     ASSERT_TRUE(m_settings.Import(copy));
     EXPECT_EQ(m_settings.GetComm().timeout, 8u);
-    EXPECT_EQ(ReadFile(File()), ReadFile(copy));
+    EXPECT_EQ(ReadBytes(File()), ReadBytes(copy));
 
     const std::wstring bad = m_folder.File(L"bad.xml");
-    WriteFile(bad, kHeader + "<setting><communicate timeout=\"19\" /><history docnum=\"?\" /></setting>");
-    const std::string before = ReadFile(File());
+    ASSERT_TRUE(WriteBytes(bad, kHeader + "<setting><communicate timeout=\"19\" /><history docnum=\"?\" /></setting>"));
+    const std::string before = ReadBytes(File());
     EXPECT_FALSE(m_settings.Import(bad));
     EXPECT_FALSE(m_settings.GetError().empty());
     EXPECT_EQ(m_settings.GetComm().timeout, 8u);
-    EXPECT_EQ(ReadFile(File()), before);
+    EXPECT_EQ(ReadBytes(File()), before);
 }
 
 } // namespace

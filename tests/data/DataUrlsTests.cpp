@@ -1,14 +1,13 @@
 #include "../xml/RecorderWindow.h"
 
 #include "common/TempFolder.h"
+#include "common/TestFiles.h"
 #include "data/DataSetting.h"
 #include "data/DataUrls.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -19,20 +18,6 @@ using data::UrlHandle;
 const std::string kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
 constexpr UINT kViewMessage = WM_APP + 4;
 
-std::string ReadFile(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    if (!in) {
-        return "<missing>";
-    }
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::wstring& path, const std::string& text) {
-    std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << text;
-}
-
 CDataUrl Url(const std::wstring& address, const std::wstring& user = {}, bool cache = false, bool pasv = false) {
     CDataUrl url;
     url.address = address;
@@ -42,7 +27,9 @@ CDataUrl Url(const std::wstring& address, const std::wstring& user = {}, bool ca
     return url;
 }
 
-std::wstring Numbered(int n) { return L"http://example.com/doc" + std::to_wstring(n) + L".chm"; }
+std::wstring Numbered(int n) {
+    return L"http://example.com/doc" + std::to_wstring(n) + L".chm";
+}
 
 class UrlStore : public ::testing::Test {
 protected:
@@ -91,7 +78,7 @@ TEST_F(UrlStore, WorkedExampleIsWrittenExactlyAndStableAcrossAReload) {
                                            "  <url cache=\"true\">https://secure.example.com/help/guide.chm?a=1&amp;b=2"
                                            "</url>\r\n"
                                            "</history>";
-    ASSERT_EQ(ReadFile(File()), expected);
+    ASSERT_EQ(ReadBytes(File()), expected);
 
     CDataUrls reread(m_settings);
     reread.SetFolder(m_folder.Path());
@@ -108,7 +95,7 @@ TEST_F(UrlStore, WorkedExampleIsWrittenExactlyAndStableAcrossAReload) {
     // Moving each entry to the front in turn restores the order and writes the same bytes again.
     ASSERT_TRUE(reread.Update(handles[1], second));
     ASSERT_TRUE(reread.Update(handles[0], first));
-    EXPECT_EQ(ReadFile(File()), expected);
+    EXPECT_EQ(ReadBytes(File()), expected);
 }
 
 TEST_F(UrlStore, WithoutAFileTheListIsEmptyAndNothingIsWritten) {
@@ -192,13 +179,13 @@ TEST_F(UrlStore, RememberingOffChangesNothing) {
     SetUrlCount(20, true);
     ASSERT_TRUE(m_urls.Add(Url(L"http://a/")));
     ASSERT_TRUE(m_urls.Add(Url(L"http://b/")));
-    const std::string before = ReadFile(File());
+    const std::string before = ReadBytes(File());
     SetUrlCount(20, false);
     std::vector<UrlHandle> handles;
     m_urls.List(handles);
     ASSERT_TRUE(m_urls.Update(handles[1], Url(L"http://changed/")));
     EXPECT_EQ(Addresses(), (std::vector<std::wstring>{L"http://b/", L"http://a/"}));
-    EXPECT_EQ(ReadFile(File()), before);
+    EXPECT_EQ(ReadBytes(File()), before);
 }
 
 TEST_F(UrlStore, DeleteOneOrAll) {
@@ -214,7 +201,7 @@ TEST_F(UrlStore, DeleteOneOrAll) {
 
     ASSERT_TRUE(m_urls.Delete(data::kNoUrl));
     EXPECT_EQ(m_urls.Size(), 0u);
-    EXPECT_EQ(ReadFile(File()), kHeader + "<history />");
+    EXPECT_EQ(ReadBytes(File()), kHeader + "<history />");
 }
 
 TEST_F(UrlStore, EachOperationSendsItsCode) {
@@ -235,8 +222,8 @@ TEST_F(UrlStore, EachOperationSendsItsCode) {
 }
 
 TEST_F(UrlStore, OptionsAreWrittenOnlyWhenOn) {
-    WriteFile(File(), kHeader + "<history><url cache=\"false\" pasv=\"on\" user=\"\">http://x/</url>"
-                                "<url cache=\"yes\" /></history>");
+    ASSERT_TRUE(WriteBytes(File(), kHeader + "<history><url cache=\"false\" pasv=\"on\" user=\"\">http://x/</url>"
+                                             "<url cache=\"yes\" /></history>"));
     ASSERT_TRUE(m_urls.Reload()) << m_urls.GetError();
     std::vector<UrlHandle> handles;
     m_urls.List(handles);
@@ -248,10 +235,10 @@ TEST_F(UrlStore, OptionsAreWrittenOnlyWhenOn) {
     EXPECT_TRUE(url == Url(L""));
     ASSERT_TRUE(m_urls.Update(handles[1], url));
     ASSERT_TRUE(m_urls.Update(handles[0], Url(L"http://x/", L"", false, true)));
-    EXPECT_EQ(ReadFile(File()), kHeader + "<history>\r\n"
-                                          "  <url pasv=\"true\">http://x/</url>\r\n"
-                                          "  <url />\r\n"
-                                          "</history>");
+    EXPECT_EQ(ReadBytes(File()), kHeader + "<history>\r\n"
+                                           "  <url pasv=\"true\">http://x/</url>\r\n"
+                                           "  <url />\r\n"
+                                           "</history>");
 }
 
 TEST_F(UrlStore, ReadingRules) {
@@ -272,7 +259,7 @@ TEST_F(UrlStore, ReadingRules) {
     };
     for (const Case& c : cases) {
         CTempFolder folder;
-        WriteFile(folder.File(L"chmurls.xml"), kHeader + c.body);
+        ASSERT_TRUE(WriteBytes(folder.File(L"chmurls.xml"), kHeader + c.body));
         CDataUrls urls(m_settings);
         urls.SetFolder(folder.Path());
         EXPECT_EQ(urls.Reload(), c.loads) << c.body;
@@ -285,10 +272,10 @@ TEST_F(UrlStore, ReadingRules) {
 
 TEST_F(UrlStore, AFailedLoadRefusesToOverwriteTheFile) {
     const std::string broken = kHeader + "<history><link /></history>";
-    WriteFile(File(), broken);
+    ASSERT_TRUE(WriteBytes(File(), broken));
     EXPECT_FALSE(m_urls.Reload());
     EXPECT_FALSE(m_urls.Add(Url(L"http://a/")));
-    EXPECT_EQ(ReadFile(File()), broken);
+    EXPECT_EQ(ReadBytes(File()), broken);
 }
 
 } // namespace

@@ -1,11 +1,10 @@
 #include "common/TempFolder.h"
+#include "common/TestFiles.h"
 #include "data/DocInfoFile.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -13,20 +12,6 @@ using data::CDataDoc;
 using data::CDataLibrary;
 using data::NodeHandle;
 using data::NodePosition;
-
-std::string ReadFile(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    if (!in) {
-        return "<missing>";
-    }
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::wstring& path, const std::string& text) {
-    std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << text;
-}
 
 CDataDoc Doc(const wchar_t* title, const wchar_t* file) {
     CDataDoc doc;
@@ -45,8 +30,8 @@ std::vector<NodeHandle> Children(const CDataLibrary& library, NodeHandle folder)
 class CHeldFile {
 public:
     explicit CHeldFile(const std::wstring& path)
-        : m_handle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+        : m_handle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr)) {}
     CHeldFile(const CHeldFile&) = delete;
     CHeldFile& operator=(const CHeldFile&) = delete;
     ~CHeldFile() {
@@ -136,7 +121,7 @@ TEST(DocInfoName, TheCurrentTimeGivesFourteenDigits) {
 TEST_F(DocInfoFile, AFolderIsSavedAsItsTextWithoutDeclaration) {
     const std::wstring path = m_folder.File(L"docinfo-20240105090703.xml");
     ASSERT_TRUE(data::SaveDocInfo(m_library, m_manuals, path));
-    const std::string written = ReadFile(path);
+    const std::string written = ReadBytes(path);
     EXPECT_EQ(written, CopyOut(m_manuals));
     EXPECT_EQ(written, "\r\n"
                        "<folder title=\"Manuals &amp; &lt;Guides&gt;\">\r\n"
@@ -172,13 +157,13 @@ TEST_F(DocInfoFile, ASavedFolderLoadsBackAsAnEqualSubtreeWithNewHandles) {
         EXPECT_NE(copy[i], original[i]);
     }
     // The file is read, never changed.
-    EXPECT_EQ(ReadFile(path), CopyOut(m_manuals));
+    EXPECT_EQ(ReadBytes(path), CopyOut(m_manuals));
 }
 
 TEST_F(DocInfoFile, ADocumentGoesLastIntoAFolderOrNextToASelectedDocument) {
     const std::wstring path = m_folder.File(L"doc.xml");
     ASSERT_TRUE(data::SaveDocInfo(m_library, m_loose, path));
-    EXPECT_EQ(ReadFile(path), "\r\n<doc title=\"Loose\">\r\n  <file>..\\loose.chm</file>\r\n</doc>");
+    EXPECT_EQ(ReadBytes(path), "\r\n<doc title=\"Loose\">\r\n  <file>..\\loose.chm</file>\r\n</doc>");
 
     const NodeHandle intoFolder = data::LoadDocInfo(m_library, m_manuals, path);
     ASSERT_NE(intoFolder, data::kNoNode);
@@ -201,7 +186,7 @@ TEST_F(DocInfoFile, ADocumentGoesLastIntoAFolderOrNextToASelectedDocument) {
 
 TEST_F(DocInfoFile, ReadingAcceptsADeclarationAndAByteOrderMark) {
     const std::wstring path = m_folder.File(L"marked.xml");
-    WriteFile(path, "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<doc title=\"Marked\" />");
+    ASSERT_TRUE(WriteBytes(path, "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<doc title=\"Marked\" />"));
     const NodeHandle loaded = data::LoadDocInfo(m_library, m_manuals, path);
     ASSERT_NE(loaded, data::kNoNode);
     CDataDoc doc;
@@ -210,7 +195,7 @@ TEST_F(DocInfoFile, ReadingAcceptsADeclarationAndAByteOrderMark) {
 }
 
 TEST_F(DocInfoFile, TextThatIsNeitherAFolderNorADocumentIsRefused) {
-    const std::string library = ReadFile(m_library.GetPath());
+    const std::string library = ReadBytes(m_library.GetPath());
     const std::string before = CopyOut(m_library.GetRoot());
     const std::string bodies[] = {
         library,
@@ -222,11 +207,11 @@ TEST_F(DocInfoFile, TextThatIsNeitherAFolderNorADocumentIsRefused) {
     };
     for (const std::string& body : bodies) {
         const std::wstring path = m_folder.File(L"foreign.xml");
-        WriteFile(path, body);
+        ASSERT_TRUE(WriteBytes(path, body));
         EXPECT_EQ(data::LoadDocInfo(m_library, m_manuals, path), data::kNoNode) << body;
         EXPECT_EQ(CopyOut(m_library.GetRoot()), before) << body;
     }
-    EXPECT_EQ(ReadFile(m_library.GetPath()), library);
+    EXPECT_EQ(ReadBytes(m_library.GetPath()), library);
 }
 
 TEST_F(DocInfoFile, NothingIsInsertedWithoutAUsableSelectionOrFile) {
@@ -243,17 +228,17 @@ TEST_F(DocInfoFile, NothingIsInsertedWithoutAUsableSelectionOrFile) {
 
 TEST_F(DocInfoFile, SavingReplacesAnOlderFileWhole) {
     const std::wstring path = m_folder.File(L"docinfo.xml");
-    WriteFile(path, std::string(5000, 'x'));
+    ASSERT_TRUE(WriteBytes(path, std::string(5000, 'x')));
     ASSERT_TRUE(data::SaveDocInfo(m_library, m_loose, path));
-    EXPECT_EQ(ReadFile(path), CopyOut(m_loose));
+    EXPECT_EQ(ReadBytes(path), CopyOut(m_loose));
 }
 
 TEST(DocInfoText, EmptyTextIsRefusedAndLeavesAnExistingFileAlone) {
     CTempFolder folder;
     const std::wstring path = folder.File(L"docinfo.xml");
-    WriteFile(path, "<doc />");
+    ASSERT_TRUE(WriteBytes(path, "<doc />"));
     EXPECT_FALSE(data::WriteDocInfoText(path, ""));
-    EXPECT_EQ(ReadFile(path), "<doc />");
+    EXPECT_EQ(ReadBytes(path), "<doc />");
     EXPECT_FALSE(data::WriteDocInfoText(folder.File(L"new.xml"), ""));
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(folder.File(L"new.xml"))));
 }
@@ -270,7 +255,7 @@ TEST(DocInfoText, AccessIsExclusive) {
         EXPECT_FALSE(data::ReadDocInfoText(path, text));
         EXPECT_TRUE(text.empty());
     }
-    EXPECT_EQ(ReadFile(path), "<doc />") << "a refused save leaves the file as it was";
+    EXPECT_EQ(ReadBytes(path), "<doc />") << "a refused save leaves the file as it was";
     std::string text;
     ASSERT_TRUE(data::ReadDocInfoText(path, text));
     EXPECT_EQ(text, "<doc />");
@@ -282,11 +267,11 @@ TEST(DocInfoText, ReadsExactlyTheBytesOfTheFile) {
     // A zero byte and more than one buffer's worth: the text is taken whole, as it is.
     std::string bytes = "<doc title=\"a?b\" />" + std::string(70000, ' ');
     bytes[bytes.find('?')] = '\0';
-    WriteFile(path, bytes);
+    ASSERT_TRUE(WriteBytes(path, bytes));
     std::string text;
     ASSERT_TRUE(data::ReadDocInfoText(path, text));
     EXPECT_EQ(text, bytes);
-    WriteFile(path, "");
+    ASSERT_TRUE(WriteBytes(path, ""));
     ASSERT_TRUE(data::ReadDocInfoText(path, text));
     EXPECT_TRUE(text.empty());
 }
