@@ -149,11 +149,11 @@ bool CDataLibrary::Move(NodeHandle handle, NodeHandle parent, const NodePosition
     }
     CDataFolder* target = FindFolder(parent);
     bool moved = false;
-    const bool allowed = location && location->parent && target && !IsWithin(parent, handle) &&
-                         !(position.GetWhere() == NodePosition::Where::After &&
-                           (position.GetSibling() == handle || target->IndexOf(position.GetSibling()) ==
-                                                                   target->GetCount())) &&
-                         Fits(parent, location->folder ? location->folder->GetHeight() : kDocHeight);
+    const bool allowed =
+        location && location->parent && target && !IsWithin(parent, handle) &&
+        !(position.GetWhere() == NodePosition::Where::After &&
+          (position.GetSibling() == handle || target->IndexOf(position.GetSibling()) == target->GetCount())) &&
+        Fits(parent, location->folder ? location->folder->GetHeight() : kDocHeight);
     if (allowed) {
         CDataFolder* source = location->parent;
         // Where it was, so a refused attachment can put it back.

@@ -59,8 +59,8 @@ bool CDataUrl::WriteElement(xml::CXmlWriter& writer, int) const {
 }
 
 bool CDataDoc::operator==(const CDataDoc& other) const {
-    return title == other.title && time == other.time && note == other.note && file == other.file &&
-           url == other.url && topic == other.topic;
+    return title == other.title && time == other.time && note == other.note && file == other.file && url == other.url &&
+           topic == other.topic;
 }
 
 bool CDataDoc::SetDefaults() {

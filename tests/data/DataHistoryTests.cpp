@@ -97,17 +97,18 @@ TEST_F(HistoryStore, WorkedExampleIsWrittenExactlyAndStaysStableThroughAReload) 
     local.topic.path = L"/html/intro.htm";
     ASSERT_TRUE(m_history.Add(local));
 
-    const std::string expected = kHeader + "<history>\r\n"
-                                           "  <folder>\r\n"
-                                           "    <doc title=\"Guide\" time=\"1700000200\">\r\n"
-                                           "      <file>C:\\Docs\\guide.chm</file>\r\n"
-                                           "      <topic>/html/intro.htm</topic>\r\n"
-                                           "    </doc>\r\n"
-                                           "    <doc title=\"Remote\" time=\"1700000100\">\r\n"
-                                           "      <url user=\"anna\" cache=\"true\">https://example.test/help/b.chm</url>\r\n"
-                                           "    </doc>\r\n"
-                                           "  </folder>\r\n"
-                                           "</history>";
+    const std::string expected = kHeader +
+                                 "<history>\r\n"
+                                 "  <folder>\r\n"
+                                 "    <doc title=\"Guide\" time=\"1700000200\">\r\n"
+                                 "      <file>C:\\Docs\\guide.chm</file>\r\n"
+                                 "      <topic>/html/intro.htm</topic>\r\n"
+                                 "    </doc>\r\n"
+                                 "    <doc title=\"Remote\" time=\"1700000100\">\r\n"
+                                 "      <url user=\"anna\" cache=\"true\">https://example.test/help/b.chm</url>\r\n"
+                                 "    </doc>\r\n"
+                                 "  </folder>\r\n"
+                                 "</history>";
     EXPECT_EQ(ReadFile(File()), expected);
 
     CDataHistory reread(m_settings);
@@ -232,8 +233,12 @@ TEST_F(HistoryStore, EditsSendTheirCodes) {
         {"reload", [&] { return m_history.Reload(); }, CDataHistory::kReloaded, true},
         {"add", [&] { return m_history.Add(FileDoc(L"a", L"C:\\a.chm")); }, CDataHistory::kAdded, true},
         {"add", [&] { return m_history.Add(FileDoc(L"b", L"C:\\b.chm")); }, CDataHistory::kAdded, true},
-        {"remove", [&] { first = m_history.List().at(0); return m_history.Remove(first); }, CDataHistory::kRemoved,
-         true},
+        {"remove",
+         [&] {
+             first = m_history.List().at(0);
+             return m_history.Remove(first);
+         },
+         CDataHistory::kRemoved, true},
         {"remove again", [&] { return m_history.Remove(first); }, CDataHistory::kRemoved, false},
         {"clear", [&] { return m_history.Clear(); }, CDataHistory::kRemoved, true},
     };
@@ -308,7 +313,7 @@ TEST_F(HistoryStore, ReadingRules) {
          "</folder></history>",
          true, 1},
         {"<history><folder><doc /></folder><folder><doc /><doc /></folder></history>", true, 1}, // later skipped
-        {"<history><doc title=\"x\" /></history>", false, 0},                                  // no folder
+        {"<history><doc title=\"x\" /></history>", false, 0},                                    // no folder
         {"<history><folder><doc time=\"12s\" /></folder></history>", false, 0},
         {"<history><folder><doc time=\" 1\" /></folder></history>", false, 0},
         {"<history><folder><doc><file>a</file><file>b</file></doc></folder></history>", false, 0},
@@ -367,17 +372,6 @@ TEST_F(HistoryStore, AFailedLoadNeverOverwritesTheFileUntilItIsRepaired) {
     ASSERT_TRUE(m_history.Reload()) << m_history.GetError();
     ASSERT_TRUE(m_history.Add(FileDoc(L"new", L"C:\\n.chm")));
     EXPECT_EQ(Titles(m_history), (std::vector<std::wstring>{L"new", L"kept"}));
-}
-
-TEST_F(HistoryStore, TheSameDocumentTwiceGivesTwoEntriesInOrderThroughAReload) {
-    const CDataDoc doc = FileDoc(L"same", L"C:\\same.chm", 5);
-    ASSERT_TRUE(m_history.Add(doc));
-    ASSERT_TRUE(m_history.Add(FileDoc(L"other", L"C:\\other.chm", 6)));
-    ASSERT_TRUE(m_history.Add(doc));
-    CDataHistory reread(m_settings);
-    reread.SetFolder(m_folder.Path());
-    ASSERT_TRUE(reread.Reload());
-    EXPECT_EQ(Titles(reread), (std::vector<std::wstring>{L"same", L"other", L"same"}));
 }
 
 } // namespace

@@ -365,10 +365,10 @@ TEST_F(LibraryStore, MoveKeepsHandlesAndRefusesCycles) {
     EXPECT_EQ(Outline(m_library), L"a{b{c{},d}},e");
 
     const std::string before = ReadFile(File());
-    EXPECT_FALSE(m_library.Move(a, a, NodePosition::End()));   // into itself
-    EXPECT_FALSE(m_library.Move(a, c, NodePosition::End()));   // below itself
+    EXPECT_FALSE(m_library.Move(a, a, NodePosition::End()));    // into itself
+    EXPECT_FALSE(m_library.Move(a, c, NodePosition::End()));    // below itself
     EXPECT_FALSE(m_library.Move(root, a, NodePosition::End())); // the root stays
-    EXPECT_FALSE(m_library.Move(d, e, NodePosition::End()));   // a document is no folder
+    EXPECT_FALSE(m_library.Move(d, e, NodePosition::End()));    // a document is no folder
     EXPECT_FALSE(m_library.Move(d, b, NodePosition::After(d)));
     EXPECT_FALSE(m_library.Move(d, root, NodePosition::After(c))); // c is not in the root
     EXPECT_EQ(ReadFile(File()), before);
@@ -410,7 +410,8 @@ TEST_F(LibraryStore, HandlesStayValidAcrossOtherEditsAndAnUnchangedReload) {
     EXPECT_EQ(Outline(m_library), L"");
     EXPECT_EQ(ReadFile(File()), kHeader + "<library>\r\n  <folder />\r\n</library>");
     EXPECT_NE(m_library.AddFolder(CDataLibrary::kNewFolderTitle, m_library.GetRoot(), NodePosition::End()), kNoNode);
-    EXPECT_NE(ReadFile(File()).find("<folder title=\"\xE6\x96\xB0\xE8\xA6\x8F\xE3\x83\x95\xE3\x82\xA9\xE3\x83\xAB\xE3\x83\x80\" />"),
+    EXPECT_NE(ReadFile(File()).find(
+                  "<folder title=\"\xE6\x96\xB0\xE8\xA6\x8F\xE3\x83\x95\xE3\x82\xA9\xE3\x83\xAB\xE3\x83\x80\" />"),
               std::string::npos);
 }
 
@@ -438,8 +439,8 @@ TEST_F(LibraryStore, EditsSendTheirCodesAlsoWhenTheyFail) {
          CDataLibrary::kAdded, false},
         {"rename", [&] { return m_library.RenameFolder(folder, L"g"); }, CDataLibrary::kChanged, true},
         {"set doc", [&] { return m_library.SetDoc(doc, Doc(L"e", L"C:\\e.chm")); }, CDataLibrary::kChanged, true},
-        {"set doc on folder", [&] { return m_library.SetDoc(folder, Doc(L"e", L"C:\\e.chm")); },
-         CDataLibrary::kChanged, false},
+        {"set doc on folder", [&] { return m_library.SetDoc(folder, Doc(L"e", L"C:\\e.chm")); }, CDataLibrary::kChanged,
+         false},
         {"move", [&] { return m_library.Move(doc, root, NodePosition::Front()); }, CDataLibrary::kMoved, true},
         {"export", [&] { return m_library.Export(exported); }, 0, true},
         {"remove", [&] { return m_library.Remove(root, folder); }, CDataLibrary::kRemoved, true},
@@ -560,8 +561,7 @@ TEST_F(LibraryStore, NestingThatCouldNotBeReadBackIsRefused) {
         innermost = children[0];
     }
     const NodeHandle third = m_library.GetParent(m_library.GetParent(innermost));
-    EXPECT_EQ(m_library.AddDoc(Doc(L"d", L"C:\\d.chm"), m_library.GetParent(innermost), NodePosition::End()),
-              kNoNode);
+    EXPECT_EQ(m_library.AddDoc(Doc(L"d", L"C:\\d.chm"), m_library.GetParent(innermost), NodePosition::End()), kNoNode);
     EXPECT_NE(m_library.AddDoc(Doc(L"d", L"C:\\d.chm"), third, NodePosition::End()), kNoNode);
     const NodeHandle other = Folder(L"other", m_library.GetRoot());
     EXPECT_FALSE(m_library.Move(other, innermost, NodePosition::End()));
@@ -595,7 +595,7 @@ TEST(LibraryPaths, ToRelative) {
         {L"C:\\exec\\other\\a.chm", L"C:\\exec\\dir", L"..\\other\\a.chm"},
         {L"C:\\docs\\a.chm", L"C:\\exec\\dir", L"..\\..\\docs\\a.chm"},
         {L"c:\\EXEC\\Dir\\a.chm", L"C:\\exec\\dir", L".\\a.chm"},
-        {L"D:\\docs\\a.chm", L"C:\\exec\\dir", L"D:\\docs\\a.chm"},     // another drive: unchanged
+        {L"D:\\docs\\a.chm", L"C:\\exec\\dir", L"D:\\docs\\a.chm"},        // another drive: unchanged
         {L"\\\\srv\\share\\a.chm", L"C:\\exec", L"\\\\srv\\share\\a.chm"}, // not drive-rooted: unchanged
         {L"..\\a.chm", L"C:\\exec", L"..\\a.chm"},
         {L"", L"C:\\exec", L""},
