@@ -54,7 +54,8 @@ std::string LibraryText() {
     return text;
 }
 
-// Reads every node of the file with the platform reader and nothing else.
+// Reads every node of the file with the platform reader, with the name and value of every attribute (the least
+// any loader must look at), and keeps nothing.
 bool BareXmlLitePass(const std::wstring& path) {
     IStream* stream = nullptr;
     if (FAILED(::SHCreateStreamOnFileW(path.c_str(), STGM_READ | STGM_SHARE_DENY_WRITE, &stream))) {
@@ -66,6 +67,15 @@ bool BareXmlLitePass(const std::wstring& path) {
     XmlNodeType type = XmlNodeType_None;
     HRESULT hr = S_OK;
     while (ok && (hr = reader->Read(&type)) == S_OK) {
+        if (type != XmlNodeType_Element) {
+            continue;
+        }
+        for (HRESULT at = reader->MoveToFirstAttribute(); at == S_OK; at = reader->MoveToNextAttribute()) {
+            const WCHAR* name = nullptr;
+            const WCHAR* value = nullptr;
+            ok = ok && reader->GetLocalName(&name, nullptr) == S_OK && reader->GetValue(&value, nullptr) == S_OK;
+        }
+        ok = ok && SUCCEEDED(reader->MoveToElement());
     }
     ok = ok && hr == S_FALSE;
     if (reader) {

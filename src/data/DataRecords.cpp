@@ -27,7 +27,7 @@ bool CDataPathElement::SetDefaults() {
 
 bool CDataPathElement::ReadElement(xml::CXmlReader& reader, int) {
     xml::CXmlAttributeMap attributes;
-    return reader.GetLocalName() == m_name && reader.ReadAttributes(attributes) && Reset() &&
+    return reader.LocalName() == m_name && reader.ReadAttributes(attributes) && Reset() &&
            reader.ReadElementText(path);
 }
 
@@ -42,7 +42,7 @@ bool CDataUrl::SetDefaults() {
 
 bool CDataUrl::ReadElement(xml::CXmlReader& reader, int) {
     xml::CXmlAttributeMap attributes;
-    if (reader.GetLocalName() != L"url" || !reader.ReadAttributes(attributes) || !Reset()) {
+    if (reader.LocalName() != L"url" || !reader.ReadAttributes(attributes) || !Reset()) {
         return false;
     }
     xml::TakeText(attributes, L"user", user);
@@ -72,7 +72,7 @@ bool CDataDoc::SetDefaults() {
 
 bool CDataDoc::ReadElement(xml::CXmlReader& reader, int depth) {
     xml::CXmlAttributeMap attributes;
-    if (reader.GetLocalName() != L"doc" || !reader.ReadAttributes(attributes) || !Reset()) {
+    if (reader.LocalName() != L"doc" || !reader.ReadAttributes(attributes) || !Reset()) {
         return false;
     }
     xml::TakeText(attributes, L"title", title);
@@ -84,7 +84,7 @@ bool CDataDoc::ReadElement(xml::CXmlReader& reader, int depth) {
     bool haveUrl = false;
     bool haveTopic = false;
     while (reader.ReadToElement(depth + 1)) {
-        const std::wstring name = reader.GetLocalName();
+        const std::wstring_view name = reader.LocalName();
         xml::CXmlElement* child = nullptr;
         bool* seen = nullptr;
         if (name == L"file") {
@@ -325,12 +325,12 @@ bool CDataFolder::SetDefaults() {
 
 bool CDataFolder::ReadElement(xml::CXmlReader& reader, int depth) {
     xml::CXmlAttributeMap attributes;
-    if (reader.GetLocalName() != L"folder" || !reader.ReadAttributes(attributes) || !Reset()) {
+    if (reader.LocalName() != L"folder" || !reader.ReadAttributes(attributes) || !Reset()) {
         return false;
     }
     xml::TakeText(attributes, L"title", title);
     while (reader.ReadToElement(depth + 1)) {
-        const std::wstring name = reader.GetLocalName();
+        const std::wstring_view name = reader.LocalName();
         Child child;
         if (name == L"folder") {
             child.folder = std::make_unique<CDataFolder>();

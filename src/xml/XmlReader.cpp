@@ -278,13 +278,15 @@ int CXmlReader::GetDepth() const {
     return static_cast<int>(depth);
 }
 
-std::wstring CXmlReader::GetLocalName() const {
+std::wstring CXmlReader::GetLocalName() const { return std::wstring(LocalName()); }
+
+std::wstring_view CXmlReader::LocalName() const {
     const WCHAR* name = nullptr;
     UINT length = 0;
     if (!m_reader || m_reader->GetLocalName(&name, &length) != S_OK || !name) {
         return {};
     }
-    return std::wstring(name, length);
+    return std::wstring_view(name, length);
 }
 
 bool CXmlReader::IsElementStart() const {
@@ -292,7 +294,7 @@ bool CXmlReader::IsElementStart() const {
 }
 
 bool CXmlReader::ReadAttributes(CXmlAttributeMap& attributes) {
-    attributes = CXmlAttributeMap(17);
+    attributes.clear();
     if (!IsElementStart()) {
         return false;
     }
@@ -309,7 +311,7 @@ bool CXmlReader::ReadAttributes(CXmlAttributeMap& attributes) {
             (void)m_reader->MoveToElement();
             return Stop();
         }
-        attributes[std::wstring(name, nameLength)] = std::wstring(value, valueLength);
+        attributes[std::wstring_view(name, nameLength)].assign(value, valueLength);
         hr = m_reader->MoveToNextAttribute();
     }
     if (FAILED(hr) || FAILED(m_reader->MoveToElement())) {

@@ -48,6 +48,8 @@ public:
     // Depth of the current node, or -1. An end element reports the depth of its content.
     [[nodiscard]] int GetDepth() const;
     [[nodiscard]] std::wstring GetLocalName() const;
+    // The same without a copy, valid until the reader moves on: for the comparisons of every record read.
+    [[nodiscard]] std::wstring_view LocalName() const;
     [[nodiscard]] bool IsElementStart() const;
     // True on an element start written in the empty-element form ("<name />").
     [[nodiscard]] bool IsEmptyElement() const;

@@ -87,8 +87,9 @@ bool CheckRawText(std::string_view utf8, CXmlTextPosition& bad) {
     while (i < utf8.size()) {
         const std::string_view rest = utf8.substr(i);
         size_t skipTo = 0;
+        // Every skipped section starts with "<": most bytes need no look at the section table.
         for (const Skipped& section : kSkipped) {
-            if (rest.starts_with(section.open)) {
+            if (rest[0] == '<' && rest.starts_with(section.open)) {
                 const size_t close = rest.find(section.close, section.open.size());
                 // An unclosed section is the platform reader's to report; nothing after it is text.
                 skipTo = close == std::string_view::npos ? utf8.size() : i + close + section.close.size();

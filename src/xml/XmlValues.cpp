@@ -84,9 +84,32 @@ bool TextToUInt(std::wstring_view text, uint32_t low, uint32_t high, uint32_t& v
     return true;
 }
 
+CXmlAttributeMap::CXmlAttributeMap(std::initializer_list<std::pair<std::wstring, std::wstring>> items) {
+    for (const auto& [name, value] : items) {
+        (*this)[name] = value;
+    }
+}
+
+std::wstring& CXmlAttributeMap::operator[](std::wstring_view name) {
+    for (auto& item : m_items) {
+        if (item.first == name) {
+            return item.second;
+        }
+    }
+    return m_items.emplace_back(std::wstring(name), std::wstring()).second;
+}
+
+const std::wstring* CXmlAttributeMap::Find(std::wstring_view name) const noexcept {
+    for (const auto& item : m_items) {
+        if (item.first == name) {
+            return &item.second;
+        }
+    }
+    return nullptr;
+}
+
 const std::wstring* FindAttribute(const CXmlAttributeMap& attributes, std::wstring_view name) {
-    const auto found = attributes.find(std::wstring(name));
-    return found == attributes.end() ? nullptr : &found->second;
+    return attributes.Find(name);
 }
 
 void TakeText(const CXmlAttributeMap& attributes, std::wstring_view name, std::wstring& field) {

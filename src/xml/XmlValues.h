@@ -9,13 +9,32 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace xml {
 
 // Platform property identifier to value, applied one entry at a time before a document is read or written.
 using CXmlPropertyMap = std::unordered_map<UINT, LONG_PTR>;
 // Attribute local name to value, exact and case-sensitive.
-using CXmlAttributeMap = std::unordered_map<std::wstring, std::wstring>;
+// Elements carry a handful of attributes: a short list searched in order costs far less per element read than
+// a hash map, and a lookup needs no copy of the name.
+class CXmlAttributeMap {
+public:
+    CXmlAttributeMap() = default;
+    CXmlAttributeMap(std::initializer_list<std::pair<std::wstring, std::wstring>> items);
+
+    // The value of `name`, added empty when there is none yet.
+    std::wstring& operator[](std::wstring_view name);
+    [[nodiscard]] const std::wstring* Find(std::wstring_view name) const noexcept;
+    [[nodiscard]] size_t count(std::wstring_view name) const noexcept { return Find(name) ? 1 : 0; }
+    [[nodiscard]] size_t size() const noexcept { return m_items.size(); }
+    [[nodiscard]] bool empty() const noexcept { return m_items.empty(); }
+    void clear() noexcept { m_items.clear(); }
+
+private:
+    std::vector<std::pair<std::wstring, std::wstring>> m_items;
+};
 
 // Deepest element nesting written or read; deeper input is refused rather than recursed into.
 constexpr int kMaxElementDepth = 256;

@@ -1,0 +1,26 @@
+#include "transfer/Jobs.h"
+
+namespace transfer {
+
+bool CJob::IsBreakRequested() const noexcept {
+    return m_breakEvent && ::WaitForSingleObject(m_breakEvent, 0) == WAIT_OBJECT_0;
+}
+
+void CJob::SetStatus(uint32_t status, bool force) noexcept {
+    if (force || m_status == kJobStatusSuccess) {
+        m_status = status;
+    }
+}
+
+void CComm::SetDetail(const std::wstring& detail, bool force) {
+    if (force || m_detail.empty()) {
+        m_detail = detail;
+    }
+}
+
+void CComm::ResetResults() {
+    SetStatus(kJobStatusSuccess, true);
+    m_detail.clear();
+}
+
+} // namespace transfer

@@ -1,0 +1,77 @@
+#pragma once
+// The jobs the window thread hands to the file and communication threads, and their common contract.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace transfer {
+
+// Status values the workers themselves set; the job kinds define the others.
+constexpr uint32_t kJobStatusSuccess = 0;
+constexpr uint32_t kJobStatusFailure = 2;
+
+// What every job carries: where its completion goes, the break event lent by the worker, and the first error.
+class CJob {
+public:
+    CJob() = default;
+    CJob(HWND window, UINT message) noexcept : m_window(window), m_message(message) {}
+    CJob(const CJob&) = delete;
+    CJob& operator=(const CJob&) = delete;
+    virtual ~CJob() = default;
+
+    [[nodiscard]] HWND GetWindow() const noexcept { return m_window; }
+    [[nodiscard]] UINT GetMessageId() const noexcept { return m_message; }
+    void SetTarget(HWND window, UINT message) noexcept {
+        m_window = window;
+        m_message = message;
+    }
+
+    // The worker's break event; the job does not own it.
+    [[nodiscard]] HANDLE GetBreakEvent() const noexcept { return m_breakEvent; }
+    void SetBreakEvent(HANDLE breakEvent) noexcept { m_breakEvent = breakEvent; }
+    // Polled between steps of a long job: a cancel from this or any other instance sets the event.
+    [[nodiscard]] bool IsBreakRequested() const noexcept;
+
+    [[nodiscard]] uint32_t GetStatus() const noexcept { return m_status; }
+    // The first error wins: unless forced, a status already non-zero is kept.
+    void SetStatus(uint32_t status, bool force = false) noexcept;
+
+private:
+    HWND m_window = nullptr;
+    UINT m_message = 0;
+    HANDLE m_breakEvent = nullptr;
+    uint32_t m_status = kJobStatusSuccess;
+};
+
+// A job of the file thread (copies and saves).
+class CFileOpe : public CJob {
+public:
+    using CJob::CJob;
+
+    // False on failure; the worker then sets the general failure status unless the job set its own.
+    [[nodiscard]] virtual bool Run() = 0;
+};
+
+// A job of the communication thread (downloads): connect, transfer, and always close.
+class CComm : public CJob {
+public:
+    using CJob::CJob;
+
+    [[nodiscard]] const std::wstring& GetDetail() const noexcept { return m_detail; }
+    // Like the status, the first detail text wins unless forced.
+    void SetDetail(const std::wstring& detail, bool force = false);
+
+    // Clears what an earlier run of the same job left, so a resubmitted job reports only its new run.
+    virtual void ResetResults();
+
+    [[nodiscard]] virtual bool Connect() = 0;
+    [[nodiscard]] virtual bool Transfer() = 0;
+    [[nodiscard]] virtual bool Close() = 0;
+
+private:
+    std::wstring m_detail;
+};
+
+} // namespace transfer

@@ -1,0 +1,130 @@
+// Topic paths taken apart and put together: prefixes, separators, trimming and texts beyond ASCII.
+
+#include "transfer/TopicPath.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using transfer::CTopicStr;
+using transfer::ExtractDocPath;
+using transfer::ExtractTopic;
+using transfer::MakeTopicPath;
+
+const std::wstring kLongPath = L"C:\\" + std::wstring(1000, L'd') + L"\\a.chm";
+
+TEST(TopicPath, ExtractDocPath) {
+    struct Case {
+        std::wstring text;
+        bool prefixless;
+        std::wstring expected;
+    };
+    const Case cases[] = {
+        {L"", false, L""},
+        {L"C:\\doc\\a.chm", false, L"C:\\doc\\a.chm"},
+        {L"MK:@msitstore:C:\\a.chm::/b.htm", false, L"C:\\a.chm"},
+        {L"ms-its:a.chm::/x.htm>main", false, L"a.chm"},
+        {L"C:\\a.chm>main", false, L"C:\\a.chm"},
+        {L"C:\\a>w.chm::/b.htm", false, L"C:\\a>w.chm"}, // the topic separator outranks the window one
+        {L"::/b.htm", false, L""},
+        {L"\t C:\\a.chm \r\n::/b.htm", false, L"C:\\a.chm"},
+        {L"mk:@MSITStore:C:\\a.chm::/b.htm", true, L"mk:@MSITStore:C:\\a.chm"},
+        // The prefix exactly, one short of it, and a separator overlapping it.
+        {L"mk:@MSITStore:", false, L""},
+        {L"mk:@MSITStore", false, L"mk:@MSITStore"},
+        {L"ms-its::/b.htm", false, L""},
+        // Only one prefix comes off, and letter case is ignored for ASCII letters only.
+        {L"mk:@MSITStore:ms-its:a.chm", false, L"ms-its:a.chm"},
+        {L"ms-\u0130ts:a.chm", false, L"ms-\u0130ts:a.chm"},
+        {L"m\u212A:@MSITStore:a.chm", false, L"m\u212A:@MSITStore:a.chm"},
+        {L"mk:@MSITStore:C:\\\u30D8\u30EB\u30D7\\\xD83D\xDE00.chm::/\u76EE\u6B21.htm", false,
+         L"C:\\\u30D8\u30EB\u30D7\\\xD83D\xDE00.chm"},
+        {L"ms-its:" + kLongPath + L"::/b.htm", false, kLongPath},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ExtractDocPath(c.text, c.prefixless), c.expected) << c.text << L" prefixless " << c.prefixless;
+    }
+}
+
+TEST(TopicPath, ExtractTopic) {
+    const std::wstring cases[][2] = {
+        {L"", L""},
+        {L"C:\\a.chm>main", L""},
+        {L"C:\\a.chm:/b.htm", L""},
+        {L"MK:@msitstore:C:\\a.chm::/b.htm", L"/b.htm"},
+        {L"C:\\a.chm::/b.htm > main", L"/b.htm"},
+        {L"::/b.htm", L"/b.htm"},
+        {L"C:\\a.chm::  >main", L""},
+        // A window separator before the topic separator does not end the topic.
+        {L"C:\\a.chm>main::/b.htm>w", L"/b.htm"},
+        {L"a.chm::/b.htm::/c.htm", L"/b.htm::/c.htm"},
+        {L"a.chm:::/b.htm", L":/b.htm"},
+        {L"a.chm::/x/\xD83D\xDE00.htm#\u898B\u51FA\u3057>w", L"/x/\xD83D\xDE00.htm#\u898B\u51FA\u3057"},
+        {L"a.chm::/" + std::wstring(4000, L't'), L"/" + std::wstring(4000, L't')},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ExtractTopic(c[0]), c[1]) << c[0];
+    }
+}
+
+TEST(TopicPath, MakeTopicPath) {
+    struct Case {
+        const wchar_t* topic;
+        const wchar_t* window;
+        bool withTopic;
+        bool withWindow;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {L"/b.htm", L"", true, true, L"C:\\a.chm::/b.htm"},
+        {L"/b.htm", L"main", true, true, L"C:\\a.chm::/b.htm > main"},
+        {L"/b.htm", L"main", true, false, L"C:\\a.chm::/b.htm"},
+        {L"/b.htm", L"main", false, true, L"C:\\a.chm > main"},
+        {L"", L"main", true, true, L"C:\\a.chm > main"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MakeTopicPath(L"C:\\a.chm", c.topic, c.window, c.withTopic, c.withWindow), c.expected);
+    }
+    EXPECT_EQ(MakeTopicPath(L"", L"/b.htm", L"main", true, true), L"");
+}
+
+TEST(TopicPath, BuiltPathsComeApartIntoTheirParts) {
+    const std::wstring cases[][3] = {
+        {L"C:\\a.chm", L"/b.htm", L"main"},
+        {L"\\\\server\\share\\\u6587\u66F8.chm", L"/\u76EE\u6B21/\xD840\xDC0B.htm#top", L"\u7A93"},
+        {kLongPath, L"/" + std::wstring(3000, L'x') + L".htm", L""},
+    };
+    for (const auto& c : cases) {
+        const std::wstring path = MakeTopicPath(c[0], c[1], c[2], true, true);
+        EXPECT_EQ(ExtractDocPath(path, false), c[0]) << path;
+        EXPECT_EQ(ExtractTopic(path), c[1]) << path;
+        EXPECT_EQ(CTopicStr(path, true).Text(), c[1]) << path;
+    }
+}
+
+TEST(TopicPath, TopicStrConstruction) {
+    struct Case {
+        const wchar_t* text;
+        bool parse;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {nullptr, true, L""},
+        {nullptr, false, L""},
+        {L"/b.htm", true, L"/b.htm"},
+        {L"mk:@MSITStore:C:\\a.chm::/b.htm", true, L"/b.htm"},
+        {L"mk:@MSITStore:C:\\a.chm::/b.htm", false, L"mk:@MSITStore:C:\\a.chm::/b.htm"},
+        {L"C:\\a.chm::>main", true, L"C:\\a.chm::>main"}, // no topic behind the separator: the whole text stands
+    };
+    for (const Case& c : cases) {
+        CTopicStr topic(c.text, c.parse);
+        EXPECT_EQ(topic.Text(), c.expected) << (c.text ? c.text : L"(null)") << L" parse " << c.parse;
+        EXPECT_EQ(topic.IsEmpty(), c.expected[0] == L'\0');
+        topic.Clear();
+        EXPECT_TRUE(topic.IsEmpty());
+    }
+}
+
+} // namespace
