@@ -133,6 +133,14 @@ bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRES
         OnReload(static_cast<DWORD>(wp));
         result = 0;
         return true;
+    case WM_APP_ABORT:
+        OnAbort();
+        result = 0;
+        return true;
+    case WM_APP_WATCH_ERROR:
+        OnWatchError();
+        result = 0;
+        return true;
     case WM_COMMAND:
         if (OnCommand(LOWORD(wp))) {
             result = 0;
@@ -187,6 +195,7 @@ LRESULT CMainFrame::OnCreate() {
         m_library.SetFolder(execDir);
         m_shortkey.SetFolder(execDir);
         m_urls.SetFolder(execDir);
+        ok = StartWorkers(execDir);
     }
 
     if (!ok) {
@@ -198,6 +207,39 @@ LRESULT CMainFrame::OnCreate() {
     // Runs once the message loop starts: the stores are loaded before anything uses them.
     Post(WM_APP_RELOAD, kReloadAll);
     return 0;
+}
+
+bool CMainFrame::StartWorkers(const std::wstring& execDir) {
+    // The file thread, then the communication thread, then the watcher of the data files.
+    return m_fileThread.Start(THREAD_PRIORITY_NORMAL) && m_commThread.Start(THREAD_PRIORITY_NORMAL) &&
+           m_watchData.Start(execDir, m_hWnd, WM_APP_RELOAD, WM_APP_WATCH_ERROR);
+}
+
+bool CMainFrame::StopWorkers() {
+    // Every worker is asked to stop even when an earlier one failed.
+    bool ok = true;
+    if (m_fileThread.IsRunning() && !m_fileThread.Stop()) {
+        ok = false;
+    }
+    if (m_commThread.IsRunning() && !m_commThread.Stop()) {
+        ok = false;
+    }
+    if (m_watchData.IsRunning() && !m_watchData.Stop()) {
+        ok = false;
+    }
+    return ok;
+}
+
+void CMainFrame::OnAbort() {
+    const bool fileCancelled = m_fileThread.Cancel();
+    const bool commCancelled = m_commThread.Cancel();
+    if (!fileCancelled || !commCancelled) {
+        win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_ABORT), MB_OK | MB_ICONERROR);
+    }
+}
+
+void CMainFrame::OnWatchError() {
+    win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WATCH), MB_OK | MB_ICONERROR);
 }
 
 void CMainFrame::OnReload(DWORD mask) {
@@ -230,6 +272,7 @@ void CMainFrame::OnClose() {
 }
 
 void CMainFrame::OnDestroy() {
+    const bool stopped = StopWorkers();
     if (win::CMessageLoop* loop = win::CAppModule::GetMessageLoop()) {
         if (m_filterAdded) {
             loop->RemoveMessageFilter(this);
@@ -239,6 +282,9 @@ void CMainFrame::OnDestroy() {
         }
     }
     m_filterAdded = m_idleAdded = false;
+    if (!stopped) {
+        win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_SHUTDOWN), MB_OK | MB_ICONERROR);
+    }
     ::PostQuitMessage(0);
 }
 

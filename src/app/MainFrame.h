@@ -9,6 +9,8 @@
 #include "data/DataSetting.h"
 #include "data/DataShortkey.h"
 #include "data/DataUrls.h"
+#include "transfer/JobThreads.h"
+#include "transfer/WatchData.h"
 #include "win/CommandBar.h"
 #include "win/MessageLoop.h"
 #include "win/UpdateUI.h"
@@ -47,7 +49,11 @@ private:
     void OnIdle() override;
 
     LRESULT OnCreate();
+    [[nodiscard]] bool StartWorkers(const std::wstring& execDir);
+    [[nodiscard]] bool StopWorkers();
     void OnReload(DWORD mask);
+    void OnAbort();
+    void OnWatchError();
     void OnClose();
     void OnDestroy();
     void OnSize();
@@ -69,6 +75,10 @@ private:
     data::CDataShortkey m_shortkey;
     data::CDataUrls m_urls;
     win::CCommandBar m_commandBar;
+    // Last members: destroyed first, so no worker outlives what it reports to.
+    transfer::CFileThread m_fileThread;
+    transfer::CCommThread m_commThread;
+    transfer::CWatchData m_watchData;
     HWND m_rebar = nullptr;
     HWND m_client = nullptr;
     bool m_filterAdded = false;

@@ -57,4 +57,23 @@ TEST(StoreReload, ReadableFilesLoadWithoutAnyMessage) {
     EXPECT_EQ(app.WaitForExit(), 0u);
 }
 
+TEST(StoreReload, AStoreFileAnotherProgramWritesIsReloadedWhileRunning) {
+    CFolivexProcess app;
+    ASSERT_TRUE(app.Start());
+    ASSERT_NE(app.WaitForMainWindow(), nullptr);
+    ASSERT_FALSE(app.WaitForMessageBox(std::chrono::milliseconds(500)).has_value());
+
+    // The layout file is not watched: nothing happens.
+    ASSERT_TRUE(WriteBytes(app.DataFolder() + L"\\chmlay.xml", kHeader + "<layout><window /></layout>"));
+    // A key file written by someone else is read at once; this one cannot be, which the program says.
+    ASSERT_TRUE(WriteBytes(app.DataFolder() + L"\\chmkey.xml", kHeader + "<shortkey />"));
+    const auto box = app.WaitForMessageBox();
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text.rfind(L"ショートカットキーの更新処理でエラーが発生しました。\n", 0), 0u);
+    ASSERT_TRUE(PressButton(*box, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box->window); }));
+    ASSERT_TRUE(app.Close());
+    EXPECT_EQ(app.WaitForExit(), 0u);
+}
+
 } // namespace
