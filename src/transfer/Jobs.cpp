@@ -21,6 +21,8 @@ void CComm::SetDetail(const std::wstring& detail, bool force) {
 void CComm::ResetResults() {
     SetStatus(kJobStatusSuccess, true);
     m_detail.clear();
+    m_fileInformation = FileInformation();
+    m_authRequest = CCommAuth();
 }
 
 } // namespace transfer

@@ -3,7 +3,10 @@
 
 #include <windows.h>
 
+#include "transfer/Download.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace transfer {
@@ -70,8 +73,33 @@ public:
     [[nodiscard]] virtual bool Transfer() = 0;
     [[nodiscard]] virtual bool Close() = 0;
 
+    // How often the user was asked for credentials for this job.
+    [[nodiscard]] uint32_t GetLoginRetryCount() const noexcept { return m_loginRetryCount; }
+    void SetLoginRetryCount(uint32_t count) noexcept { m_loginRetryCount = count; }
+
+    [[nodiscard]] CCommSet& Settings() noexcept { return m_settings; }
+    [[nodiscard]] const CCommSet& Settings() const noexcept { return m_settings; }
+    [[nodiscard]] CUrlConn& Connection() noexcept { return m_connection; }
+    [[nodiscard]] const CUrlConn& Connection() const noexcept { return m_connection; }
+
+    // The job owns its output file until the window side takes it; it stays with the job across retries.
+    void SetOutputFile(std::unique_ptr<CDownloadFile> file) noexcept { m_outputFile = std::move(file); }
+    [[nodiscard]] std::unique_ptr<CDownloadFile> TakeOutputFile() noexcept { return std::move(m_outputFile); }
+    [[nodiscard]] CDownloadFile* OutputFile() const noexcept { return m_outputFile.get(); }
+
+    [[nodiscard]] const FileInformation& GetFileInformation() const noexcept { return m_fileInformation; }
+    void SetFileInformation(const FileInformation& information) noexcept { m_fileInformation = information; }
+    [[nodiscard]] const CCommAuth& GetAuthRequest() const noexcept { return m_authRequest; }
+    void SetAuthRequest(const CCommAuth& request) noexcept { m_authRequest = request; }
+
 private:
     std::wstring m_detail;
+    uint32_t m_loginRetryCount = 0;
+    CCommSet m_settings;
+    CUrlConn m_connection;
+    std::unique_ptr<CDownloadFile> m_outputFile;
+    FileInformation m_fileInformation;
+    CCommAuth m_authRequest;
 };
 
 } // namespace transfer

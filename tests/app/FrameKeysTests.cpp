@@ -108,8 +108,8 @@ TEST_F(FrameKeys, TheViewsKeysComeFirstButOnlyWhileItShowsADocument) {
     CDocumentKeysStub view;
     view.target = m_frame.m_hWnd; // the commands land where the recorder sees them
     m_frame.SetDocumentKeys(&view);
-    EXPECT_FALSE(Press(VK_F5)); // no document: F5 of the view is not translated
-    EXPECT_EQ(view.viewerCalls, 1);     // the viewer still gets its own chance
+    EXPECT_FALSE(Press(VK_F5));     // no document: F5 of the view is not translated
+    EXPECT_EQ(view.viewerCalls, 1); // the viewer still gets its own chance
     view.shown = true;
     EXPECT_TRUE(Press(VK_F5));
     EXPECT_EQ(m_commands, (std::vector<UINT>{ID_TOPIC_REFRESH}));

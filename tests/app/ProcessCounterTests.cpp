@@ -74,16 +74,4 @@ TEST(ProcessCounter, WithoutAFreeUnitTheProcessRunsUncounted) {
     ::CloseHandle(full);
 }
 
-TEST(ProcessCounter, ReleaseReturnsTheUnit) {
-    const std::wstring name = UniqueName(L"folivex test counter");
-    const HANDLE observer = ::CreateSemaphoreW(nullptr, ProcessCounter::kUnits, ProcessCounter::kUnits, name.c_str());
-    ASSERT_NE(observer, nullptr);
-    ASSERT_TRUE(ProcessCounter::Acquire(name));
-    ProcessCounter::Release();
-    EXPECT_FALSE(ProcessCounter::IsCounted());
-    // All 100 units are free again: a release beyond the maximum is refused.
-    EXPECT_FALSE(::ReleaseSemaphore(observer, 1, nullptr));
-    ::CloseHandle(observer);
-}
-
 } // namespace

@@ -9,8 +9,7 @@ namespace {
 TEST(CheckExecution, RefusesWhatCannotHoldTheDataFiles) {
     const std::wstring place = L"この場所では実行できません。\n";
     EXPECT_EQ(CheckExecution(ExeModeNone, L"C:\\"), L"実行情報の初期化処理でエラーが発生しました。");
-    EXPECT_EQ(CheckExecution(ExeModeStandalone, L"\\\\server\\share\\Folivex"),
-              place + L"\\\\server\\share\\Folivex");
+    EXPECT_EQ(CheckExecution(ExeModeStandalone, L"\\\\server\\share\\Folivex"), place + L"\\\\server\\share\\Folivex");
     EXPECT_EQ(CheckExecution(ExeModeInstalled, L"relative\\Folivex"), place + L"relative\\Folivex");
     EXPECT_EQ(CheckExecution(ExeModeStandalone, L""), L"この場所では実行できません。");
 }

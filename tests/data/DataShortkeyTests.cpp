@@ -1,12 +1,9 @@
 #include "common/TempFolder.h"
+#include "common/TestFiles.h"
 #include "data/DataShortkey.h"
-
 #include "resource.h"
 
-#include "common/TestFiles.h"
-
 #include <gtest/gtest.h>
-
 
 namespace {
 
@@ -124,9 +121,11 @@ TEST_F(ShortkeyStore, ReadingRules) {
         {"<shortkey><table name=\"main\"><func key=\"[O]\" virt=\"true\">Opn</func></table></shortkey>", false},
         {"<shortkey><table name=\"main\"><func virt=\"true\">Open</func></table></shortkey>", false},
         {"<shortkey><table name=\"main\"><func key=\"[O]\" ctrl=\"true\" virt=\"true\">Open</func>"
-         "<func key=\"[O]\" virt=\"true\" ctrl=\"on\">Save</func></table></shortkey>", false}, // same combination
+         "<func key=\"[O]\" virt=\"true\" ctrl=\"on\">Save</func></table></shortkey>",
+         false}, // same combination
         {"<shortkey><table name=\"main\"><func key=\"[O]\" virt=\"true\">Open</func>"
-         "<func key=\"[P]\" virt=\"true\">Open</func></table></shortkey>", false}, // same command
+         "<func key=\"[P]\" virt=\"true\">Open</func></table></shortkey>",
+         false}, // same command
         {"<shortkey><item /></shortkey>", false},
     };
     for (const Case& c : cases) {
@@ -136,9 +135,10 @@ TEST_F(ShortkeyStore, ReadingRules) {
 }
 
 TEST_F(ShortkeyStore, PlacesMissingFromTheFileHaveNoShortcuts) {
-    ASSERT_TRUE(WriteBytes(File(), kHeader + "<shortkey><table name=\"main\"><func key=\"[F5]\" virt=\"true\">Open</func></table>"
-                                "<table name=\"view\"><func key=\"[F5]\" virt=\"true\">TopicRefresh</func></table>"
-                                "</shortkey>"));
+    ASSERT_TRUE(WriteBytes(
+        File(), kHeader + "<shortkey><table name=\"main\"><func key=\"[F5]\" virt=\"true\">Open</func></table>"
+                          "<table name=\"view\"><func key=\"[F5]\" virt=\"true\">TopicRefresh</func></table>"
+                          "</shortkey>"));
     ASSERT_TRUE(m_keys.Reload()) << m_keys.GetError();
     EXPECT_EQ(m_keys.Table(Place::DocLib), nullptr);
     EXPECT_EQ(m_keys.Table(Place::Main)->Size(), 1u);
@@ -154,13 +154,13 @@ TEST_F(ShortkeyStore, PlacesMissingFromTheFileHaveNoShortcuts) {
 
 TEST_F(ShortkeyStore, ForeignAndModifierlessBindingsStayAsRead) {
     ASSERT_TRUE(WriteBytes(File(), kHeader + "<shortkey><table name=\"main\">"
-                                "<func key=\"[O]\" ctrl=\"true\">Open</func>"
-                                "<func key=\"[F9]\" virt=\"true\">Navigation</func>"
-                                "</table></shortkey>"));
+                                             "<func key=\"[O]\" ctrl=\"true\">Open</func>"
+                                             "<func key=\"[F9]\" virt=\"true\">Navigation</func>"
+                                             "</table></shortkey>"));
     ASSERT_TRUE(m_keys.Reload()) << m_keys.GetError();
     KeyBinding found;
     ASSERT_TRUE(m_keys.FindByCommand(Place::Main, ID_FILE_OPEN, found));
-    EXPECT_EQ(found.flags, data::kKeyControl); // kept without the virtual-key flag...
+    EXPECT_EQ(found.flags, data::kKeyControl);       // kept without the virtual-key flag...
     EXPECT_FALSE(data::IsAllowedCombination(found)); // ...but never offered for binding
     // A view function bound in "main" is active there but not written back.
     ASSERT_TRUE(m_keys.FindByCommand(Place::Main, ID_NAVI_SHOW, found));
@@ -179,16 +179,6 @@ TEST_F(ShortkeyStore, ResetOnePlaceOrAll) {
     EXPECT_FALSE(m_keys.ResetPlace(Place::DocLib)); // a place without a table cannot be reset alone
     ASSERT_TRUE(m_keys.ResetPlace(std::nullopt));
     EXPECT_EQ(CountBindings(m_keys), 42u);
-}
-
-TEST_F(ShortkeyStore, ListsPlacesAndFunctionsWithTheirTexts) {
-    const auto places = CDataShortkey::ListPlaces();
-    ASSERT_EQ(places.size(), 3u);
-    EXPECT_EQ(places[1].second, L"ドキュメントビュー");
-    const auto functions = CDataShortkey::ListFunctions(Place::DocLib);
-    ASSERT_EQ(functions.size(), 8u);
-    EXPECT_EQ(functions.front().first, ID_LIB_REFRESH);
-    EXPECT_EQ(functions.back().second, L"データファイル > 貼り付け");
 }
 
 } // namespace

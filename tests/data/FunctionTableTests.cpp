@@ -39,8 +39,9 @@ TEST(FunctionTable, PlacesListTheirFunctionsInTableOrder) {
         std::wstring_view first;
         std::wstring_view last;
     };
-    for (const Case& c : {Case{Place::Main, 11, L"Open", L"ShowFull"}, Case{Place::View, 23, L"DocOptions", L"TopicPrint"},
-                          Case{Place::DocLib, 8, L"Refresh", L"DataLoad"}}) {
+    for (const Case& c :
+         {Case{Place::Main, 11, L"Open", L"ShowFull"}, Case{Place::View, 23, L"DocOptions", L"TopicPrint"},
+          Case{Place::DocLib, 8, L"Refresh", L"DataLoad"}}) {
         const auto& rows = data::FunctionsOfPlace(c.place);
         ASSERT_EQ(rows.size(), c.count);
         EXPECT_EQ(rows.front()->name, c.first);
@@ -60,8 +61,9 @@ TEST(FunctionTable, PlaceNamesBothWays) {
         const wchar_t* name;
         const wchar_t* display;
     };
-    for (const Case& c : {Case{Place::Main, L"main", L"メインウィンドウ"}, Case{Place::View, L"view", L"ドキュメントビュー"},
-                          Case{Place::DocLib, L"doclib", L"ライブラリ"}}) {
+    for (const Case& c :
+         {Case{Place::Main, L"main", L"メインウィンドウ"}, Case{Place::View, L"view", L"ドキュメントビュー"},
+          Case{Place::DocLib, L"doclib", L"ライブラリ"}}) {
         EXPECT_EQ(data::PlaceName(c.place), c.name);
         Place parsed{};
         ASSERT_TRUE(data::PlaceFromName(c.name, parsed));
@@ -115,10 +117,14 @@ TEST(DefaultKeys, SpotChecksOfTheDefaultBindings) {
         const wchar_t* text;
     };
     const Case cases[] = {
-        {Place::Main, ID_FILE_OPEN, L"[CTRL] + [O]"},       {Place::Main, ID_VIEW_PROPERTY, L"[ALT] + [ENTER]"},
-        {Place::Main, ID_SHOW_FULL, L"[F11]"},              {Place::Main, ID_SHOW_MODE, L"[CTRL] + [F11]"},
-        {Place::View, ID_NAVI_TAB_NEXT, L"[ALT] + [PAGEDN]"}, {Place::View, ID_TOPIC_REFRESH, L"[F5]"},
-        {Place::View, ID_TOPIC_ZOOM_OUT, L"[CTRL] + [DOWN]"}, {Place::DocLib, ID_LIB_REFRESH, L"[F5]"},
+        {Place::Main, ID_FILE_OPEN, L"[CTRL] + [O]"},
+        {Place::Main, ID_VIEW_PROPERTY, L"[ALT] + [ENTER]"},
+        {Place::Main, ID_SHOW_FULL, L"[F11]"},
+        {Place::Main, ID_SHOW_MODE, L"[CTRL] + [F11]"},
+        {Place::View, ID_NAVI_TAB_NEXT, L"[ALT] + [PAGEDN]"},
+        {Place::View, ID_TOPIC_REFRESH, L"[F5]"},
+        {Place::View, ID_TOPIC_ZOOM_OUT, L"[CTRL] + [DOWN]"},
+        {Place::DocLib, ID_LIB_REFRESH, L"[F5]"},
         {Place::DocLib, ID_LIB_DATA_LOAD, L"[CTRL] + [O]"},
     };
     for (const Case& c : cases) {
@@ -130,27 +136,6 @@ TEST(DefaultKeys, SpotChecksOfTheDefaultBindings) {
             }
         }
         EXPECT_TRUE(found) << c.command;
-    }
-}
-
-TEST(FixedKeyTables, ToolWindowTablesExist) {
-    EXPECT_EQ(LoadTable(IDR_PROPERTY_LIST).size(), 2u);
-    EXPECT_EQ(LoadTable(IDR_HISTORY_TREE).size(), 4u);
-    EXPECT_EQ(LoadTable(IDR_LIBRARY_TREE).size(), 6u);
-}
-
-TEST(Menus, ContextMenusHaveTheirPopups) {
-    struct Case {
-        UINT menu;
-        int popups;
-    };
-    for (const Case c : {Case{IDR_VIEW_EMPTY_MENU, 1}, Case{IDR_PROPERTY_LIST, 1}, Case{IDR_HISTORY_TREE, 1},
-                         Case{IDR_LIBRARY_MENU, 3}, Case{IDR_SETTING_TREE, 1}, Case{IDR_SETTING_MENU, 1},
-                         Case{IDR_SHORTKEY_MENU, 1}, Case{IDR_URL_MENU, 1}}) {
-        HMENU menu = ::LoadMenuW(win::CAppModule::ResourceInstance(), MAKEINTRESOURCEW(c.menu));
-        ASSERT_NE(menu, nullptr) << c.menu;
-        EXPECT_EQ(::GetMenuItemCount(menu), c.popups) << c.menu;
-        ::DestroyMenu(menu);
     }
 }
 

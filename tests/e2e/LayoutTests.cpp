@@ -1,11 +1,10 @@
 // The main window's placement: written to the layout file at close, restored at the next start.
 
-#include "driver/FolivexProcess.h"
-
 #include "common/TestFiles.h"
+#include "driver/FolivexProcess.h"
+#include "driver/Windows.h"
 
 #include <gtest/gtest.h>
-
 
 using namespace e2e;
 
@@ -18,13 +17,15 @@ RECT NormalRect(HWND hwnd) {
     return placement.rcNormalPosition;
 }
 
-bool CloseAndWait(CFolivexProcess& app) { return app.Close() && app.WaitForExit() == 0u; }
+bool CloseAndWait(CFolivexProcess& app) {
+    return app.Close() && app.WaitForExit() == 0u;
+}
 
 // A layout file with one "main" record, put where the prepared program will find it.
 bool WriteMainRecord(const CFolivexProcess& app, const std::string& attributes) {
     return WriteBytes(app.DataFolder() + L"\\chmlay.xml",
-                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<layout>\r\n  <window name=\"main\" " + attributes +
-                          " />\r\n</layout>");
+                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<layout>\r\n  <window name=\"main\" " +
+                          attributes + " />\r\n</layout>");
 }
 
 TEST(MainPlacement, FirstCloseWritesTheLayoutFileAndTheNextStartRestoresIt) {
@@ -78,21 +79,11 @@ TEST(MainPlacement, ASecondInstanceTakesTheSizeButNotThePosition) {
     win::CHandle secondProcess(pi.hProcess);
     win::CHandle secondThread(pi.hThread);
     HWND second = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            second = nullptr;
-            HWND candidate = nullptr;
-            while ((candidate = ::FindWindowExW(nullptr, candidate, CFolivexProcess::kMainFrameClass, nullptr))) {
-                DWORD pid = 0;
-                ::GetWindowThreadProcessId(candidate, &pid);
-                if (pid == pi.dwProcessId && ::IsWindowVisible(candidate)) {
-                    second = candidate;
-                    return true;
-                }
-            }
-            return false;
-        },
-        kDefaultTimeout));
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::vector<HWND> frames = TopLevelWindows(pi.dwProcessId, CFolivexProcess::kMainFrameClass);
+        second = frames.empty() ? nullptr : frames.front();
+        return second != nullptr;
+    }));
     const RECT secondRect = NormalRect(second);
     EXPECT_EQ(secondRect.right - secondRect.left, 500);
     EXPECT_EQ(secondRect.bottom - secondRect.top, 400);

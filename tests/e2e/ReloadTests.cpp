@@ -48,8 +48,8 @@ TEST(StoreReload, EachUnreadableFileIsReportedInStoreOrderAndNeverOverwritten) {
 TEST(StoreReload, ReadableFilesLoadWithoutAnyMessage) {
     CFolivexProcess app;
     ASSERT_TRUE(app.Prepare());
-    ASSERT_TRUE(WriteBytes(app.DataFolder() + L"\\chmkey.xml",
-                           kHeader + "<shortkey><table name=\"main\" /></shortkey>"));
+    ASSERT_TRUE(
+        WriteBytes(app.DataFolder() + L"\\chmkey.xml", kHeader + "<shortkey><table name=\"main\" /></shortkey>"));
     ASSERT_TRUE(app.Start());
     ASSERT_NE(app.WaitForMainWindow(), nullptr);
     EXPECT_FALSE(app.WaitForMessageBox(std::chrono::milliseconds(1500)).has_value());

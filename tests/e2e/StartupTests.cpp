@@ -1,7 +1,6 @@
 // Start-up and shutdown of a real folivex.exe: its main frame, its command bar and the ways it ends.
 
 #include "driver/FolivexProcess.h"
-#include "driver/RemoteMemory.h"
 #include "driver/Windows.h"
 
 #include <gtest/gtest.h>

@@ -12,8 +12,8 @@ namespace {
 class CommandBarTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_frame = ::CreateWindowExW(0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 400,
-                                    nullptr, nullptr, nullptr, nullptr);
+        m_frame = ::CreateWindowExW(0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 400, nullptr,
+                                    nullptr, nullptr, nullptr);
         m_rebar = ::CreateWindowExW(0, REBARCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | RBS_VARHEIGHT, 0, 0, 0, 0,
                                     m_frame, nullptr, nullptr, nullptr);
         ASSERT_NE(m_rebar, nullptr);
@@ -45,16 +45,6 @@ TEST_F(CommandBarTest, MnemonicsFindTheirMenuWhateverTheCase) {
     for (const Case c : {Case{L'd', 0}, Case{L'D', 0}, Case{L'w', 1}, Case{L'O', 2}, Case{L'x', -1}, Case{L'&', -1}}) {
         EXPECT_EQ(m_bar.FindMnemonic(c.key), c.index) << static_cast<char>(c.key);
     }
-}
-
-TEST_F(CommandBarTest, ImagesAreMappedToTheirCommandsSkippingSeparators) {
-    ASSERT_TRUE(m_bar.LoadImages(IDR_MAINFRAME));
-    EXPECT_EQ(m_bar.GetImageIndex(ID_FILE_OPEN), 0);
-    EXPECT_EQ(m_bar.GetImageIndex(ID_FILE_CLOSE), 3);
-    EXPECT_EQ(m_bar.GetImageIndex(ID_VIEW_PROPERTY), 4);
-    EXPECT_EQ(m_bar.GetImageIndex(ID_APP_ABOUT), 9);
-    EXPECT_EQ(m_bar.GetImageIndex(ID_APP_EXIT), -1);
-    EXPECT_FALSE(m_bar.LoadImages(4242));
 }
 
 TEST_F(CommandBarTest, AltAloneTogglesKeyboardModeAndRestoresFocus) {

@@ -11,7 +11,6 @@ namespace {
 class CTestDialog : public win::CDialogImpl {
 public:
     CTestDialog() : CDialogImpl(IDD_TEST_DIALOG) {}
-    bool endAtInit = false;
     int finals = 0;
     std::wstring editTextAtInit;
     win::CResizeAnchors anchors;
@@ -24,9 +23,6 @@ public:
             anchors.Add(IDOK, win::CResizeAnchors::kMoveX | win::CResizeAnchors::kMoveY);
             anchors.Add(IDC_TEST_EDIT, win::CResizeAnchors::kSizeX);
             anchors.Add(IDC_TEST_CORNER, win::CResizeAnchors::kMoveY);
-            if (endAtInit) {
-                Post(WM_COMMAND, IDOK);
-            }
             result = TRUE;
             return true;
         case WM_SIZE:
@@ -54,14 +50,6 @@ RECT ChildRect(HWND dialog, int id) {
     ::GetWindowRect(::GetDlgItem(dialog, id), &rc);
     ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rc), 2);
     return rc;
-}
-
-TEST(Dialog, ModalRunReturnsTheEndResult) {
-    CTestDialog dialog;
-    dialog.endAtInit = true;
-    EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
-    EXPECT_EQ(dialog.finals, 1);
-    EXPECT_EQ(dialog.m_hWnd, nullptr);
 }
 
 TEST(Dialog, ModelessDialogTakesItsKeysThroughTheLoopUntilDestroyed) {

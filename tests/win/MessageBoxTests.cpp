@@ -45,8 +45,8 @@ void CALLBACK WhileBoxIsOpen(HWND, UINT, UINT_PTR id, DWORD) {
 
 TEST(MessageBoxFor, OneBoxAtATimeCentredOnItsOwnerWithTheProductCaption) {
     g_seen = {};
-    const HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE | WS_CAPTION, 300, 200, 500,
-                                         400, nullptr, nullptr, nullptr, nullptr);
+    const HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE | WS_CAPTION, 300, 200, 500, 400,
+                                         nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(owner, nullptr);
     g_seen.owner = owner;
     ::SetTimer(nullptr, 0, 20, &WhileBoxIsOpen);
@@ -63,25 +63,6 @@ TEST(MessageBoxFor, OneBoxAtATimeCentredOnItsOwnerWithTheProductCaption) {
     EXPECT_NEAR((g_seen.box.top + g_seen.box.bottom) / 2, (ownerRect.top + ownerRect.bottom) / 2, 1);
     EXPECT_FALSE(win::IsMessageBoxOpen());
     ::DestroyWindow(owner);
-}
-
-TEST(MessageBoxFor, FallsBackToTheDefaultOwner) {
-    g_seen = {};
-    const HWND frame = ::CreateWindowExW(0, L"STATIC", L"frame", WS_POPUP | WS_VISIBLE | WS_CAPTION, 50, 60, 300,
-                                         200, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(frame, nullptr);
-    win::SetDefaultMessageBoxOwner(frame);
-    ::SetTimer(nullptr, 0, 20, &WhileBoxIsOpen);
-    // A destroyed window is no owner: the default one takes its place.
-    const HWND gone = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    ::DestroyWindow(gone);
-    EXPECT_EQ(win::MessageBoxFor(gone, L"text", MB_OK), IDOK);
-    ASSERT_TRUE(g_seen.found);
-    RECT frameRect{};
-    ::GetWindowRect(frame, &frameRect);
-    EXPECT_NEAR((g_seen.box.left + g_seen.box.right) / 2, (frameRect.left + frameRect.right) / 2, 1);
-    win::SetDefaultMessageBoxOwner(nullptr);
-    ::DestroyWindow(frame);
 }
 
 } // namespace

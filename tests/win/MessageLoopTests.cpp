@@ -1,10 +1,8 @@
 #include "win/MessageLoop.h"
-#include "win/Module.h"
 #include "win/UpdateUI.h"
 
 #include <gtest/gtest.h>
 
-#include <thread>
 #include <vector>
 
 namespace {
@@ -78,42 +76,6 @@ TEST(MessageLoop, RunCallsIdleHandlersAndReturnsTheQuitCode) {
     EXPECT_EQ(loop.Run(), 7);
     EXPECT_GE(idle.calls, 1);
     EXPECT_TRUE(loop.RemoveIdleHandler(&idle));
-}
-
-TEST(MessageLoop, TimersAndMouseMovesDoNotRestartIdleProcessing) {
-    MSG msg{};
-    msg.message = WM_TIMER;
-    EXPECT_FALSE(win::CMessageLoop::IsIdleMessage(msg));
-    msg.message = WM_MOUSEMOVE;
-    EXPECT_FALSE(win::CMessageLoop::IsIdleMessage(msg));
-    msg.message = WM_KEYDOWN;
-    EXPECT_TRUE(win::CMessageLoop::IsIdleMessage(msg));
-}
-
-TEST(AppModule, OneLoopPerThreadFoundByThreadId) {
-    win::CMessageLoop loop, other;
-    ASSERT_TRUE(win::CAppModule::AddMessageLoop(&loop));
-    EXPECT_FALSE(win::CAppModule::AddMessageLoop(&other));
-    EXPECT_EQ(win::CAppModule::GetMessageLoop(), &loop);
-
-    const DWORD mainThread = ::GetCurrentThreadId();
-    win::CMessageLoop* seenFromWorker = nullptr;
-    win::CMessageLoop* workerOwn = reinterpret_cast<win::CMessageLoop*>(1);
-    bool workerAdded = false;
-    std::thread worker([&] {
-        seenFromWorker = win::CAppModule::GetMessageLoop(mainThread);
-        workerAdded = win::CAppModule::AddMessageLoop(&other);
-        workerOwn = win::CAppModule::GetMessageLoop();
-        (void)win::CAppModule::RemoveMessageLoop();
-    });
-    worker.join();
-    EXPECT_EQ(seenFromWorker, &loop);
-    EXPECT_TRUE(workerAdded);
-    EXPECT_EQ(workerOwn, &other);
-
-    EXPECT_TRUE(win::CAppModule::RemoveMessageLoop());
-    EXPECT_FALSE(win::CAppModule::RemoveMessageLoop());
-    EXPECT_EQ(win::CAppModule::GetMessageLoop(), nullptr);
 }
 
 TEST(UpdateUI, AppliesStatesToMenuItemsAndLeavesOthersAlone) {

@@ -12,7 +12,8 @@ TEST(Strings, LoadsWholeStringsFromTheTable) {
     EXPECT_EQ(win::LoadStr(IDS_ERR_PLACE), L"この場所では実行できません。");
     EXPECT_EQ(win::LoadStr(IDS_ERR_STARTUP), L"スタートアップ処理中にエラーが発生しました。");
     EXPECT_EQ(win::LoadStr(39999), L"");
-    EXPECT_EQ(win::TextWithDetail(IDS_ERR_PLACE, L"\\\\server\\share"), L"この場所では実行できません。\n\\\\server\\share");
+    EXPECT_EQ(win::TextWithDetail(IDS_ERR_PLACE, L"\\\\server\\share"),
+              L"この場所では実行できません。\n\\\\server\\share");
     EXPECT_EQ(win::TextWithDetail(IDS_PRODUCT_NAME, L""), L"Folivex");
 }
 
@@ -23,12 +24,6 @@ TEST(Strings, Utf8RoundTripsEveryPlane) {
     }
     EXPECT_EQ(win::WideToUtf8(L"é"), "\xC3\xA9");
     EXPECT_EQ(win::WideToUtf8(L"😀"), "\xF0\x9F\x98\x80");
-}
-
-TEST(Strings, CaseIsIgnoredForAsciiLettersOnly) {
-    EXPECT_TRUE(win::EqualsNoCaseAscii(L"C:\\Program Files\\Folivex", L"c:\\PROGRAM FILES\\folivex"));
-    EXPECT_FALSE(win::EqualsNoCaseAscii(L"C:\\Ä", L"C:\\ä"));
-    EXPECT_FALSE(win::EqualsNoCaseAscii(L"C:\\a", L"C:\\ab"));
 }
 
 TEST(Path, KindsOfPaths) {
@@ -65,15 +60,6 @@ TEST(Path, TrimRemovesBlanksAndOneTrailingBackslashButKeepsARoot) {
     for (const Case& c : cases) {
         EXPECT_EQ(win::TrimPath(c.in), c.out) << c.in;
     }
-}
-
-TEST(Path, ParentFolderAndModuleName) {
-    EXPECT_EQ(win::ParentFolder(L"C:\\a\\b\\folivex.exe"), L"C:\\a\\b");
-    const std::wstring self = win::ModuleFileName();
-    EXPECT_EQ(self.substr(self.size() - 4), L".exe");
-    EXPECT_TRUE(win::DirectoryExists(win::ParentFolder(self)));
-    EXPECT_FALSE(win::DirectoryExists(self));
-    EXPECT_FALSE(win::DirectoryExists(L""));
 }
 
 } // namespace

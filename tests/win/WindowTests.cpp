@@ -1,9 +1,9 @@
-#include "win/Paint.h"
 #include "win/Subclass.h"
 #include "win/Window.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -14,7 +14,6 @@ public:
     std::vector<UINT> seen;
     int finalMessages = 0;
     HWND finalHandle = nullptr;
-    bool refuseCreate = false;
     bool throwOnCommand = false;
     bool deleteSelf = false;
     bool* deletedFlag = nullptr;
@@ -27,10 +26,6 @@ public:
 
     bool ProcessWindowMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) override {
         seen.push_back(msg);
-        if (msg == WM_CREATE && refuseCreate) {
-            result = -1;
-            return true;
-        }
         if (msg == WM_COMMAND && throwOnCommand) {
             throw std::runtime_error("handler failed");
         }
@@ -57,12 +52,7 @@ protected:
 };
 
 bool Contains(const std::vector<UINT>& list, UINT msg) {
-    for (UINT m : list) {
-        if (m == msg) {
-            return true;
-        }
-    }
-    return false;
+    return std::find(list.begin(), list.end(), msg) != list.end();
 }
 
 TEST(WindowImpl, RoutesMessagesFromCreationToFinalMessage) {
@@ -81,16 +71,6 @@ TEST(WindowImpl, RoutesMessagesFromCreationToFinalMessage) {
     EXPECT_EQ(window.finalHandle, hwnd);
     EXPECT_EQ(window.m_hWnd, nullptr);
     EXPECT_EQ(win::CWindowImpl::FromHandle(hwnd), nullptr);
-}
-
-TEST(WindowImpl, RefusedCreationLeavesObjectReusable) {
-    CProbeWindow window;
-    window.refuseCreate = true;
-    EXPECT_EQ(window.Create(nullptr, nullptr, L"probe", WS_OVERLAPPEDWINDOW), nullptr);
-    EXPECT_EQ(window.m_hWnd, nullptr);
-    window.refuseCreate = false;
-    EXPECT_NE(window.Create(nullptr, nullptr, L"probe", WS_OVERLAPPEDWINDOW), nullptr);
-    window.Destroy();
 }
 
 TEST(WindowImpl, ExceptionInHandlerDoesNotCrossTheWindowProcedure) {
@@ -151,8 +131,8 @@ protected:
 };
 
 TEST(SubclassWindow, InterceptsUntilTheControlIsDestroyed) {
-    const HWND edit = ::CreateWindowExW(0, L"EDIT", L"before", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr,
-                                        nullptr);
+    const HWND edit =
+        ::CreateWindowExW(0, L"EDIT", L"before", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(edit, nullptr);
     CCountingSubclass sub;
     ASSERT_TRUE(sub.Subclass(edit));
@@ -169,38 +149,6 @@ TEST(SubclassWindow, InterceptsUntilTheControlIsDestroyed) {
     ::DestroyWindow(edit);
     EXPECT_EQ(sub.finals, 1);
     EXPECT_FALSE(sub.IsSubclassed());
-}
-
-class CSolidPaint : public win::CDoubleBufferPaint {
-public:
-    COLORREF colour = RGB(10, 200, 30);
-    void DoPaint(HDC dc, const RECT& client) override {
-        HBRUSH brush = ::CreateSolidBrush(colour);
-        ::FillRect(dc, &client, brush);
-        ::DeleteObject(brush);
-    }
-};
-
-TEST(Paint, MemoryDcCopiesWhatWasDrawnToTheTarget) {
-    HDC screen = ::GetDC(nullptr);
-    HDC target = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 40, 40);
-    ::ReleaseDC(nullptr, screen);
-    HGDIOBJ old = ::SelectObject(target, bitmap);
-    const RECT area{10, 10, 30, 30};
-    {
-        win::CMemoryDC memory(target, area);
-        EXPECT_TRUE(memory.IsBuffered());
-        CSolidPaint painter;
-        painter.DoPaint(memory, area);
-        // Nothing reaches the target before the memory DC is done.
-        EXPECT_NE(::GetPixel(target, 20, 20) & 0xFFFFFF, RGB(10, 200, 30));
-    }
-    EXPECT_EQ(::GetPixel(target, 20, 20) & 0xFFFFFF, RGB(10, 200, 30));
-    EXPECT_NE(::GetPixel(target, 5, 5) & 0xFFFFFF, RGB(10, 200, 30)); // outside the area
-    ::SelectObject(target, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(target);
 }
 
 } // namespace

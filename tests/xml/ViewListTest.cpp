@@ -10,43 +10,31 @@ namespace {
 
 constexpr UINT kMessage = WM_APP + 40;
 
-TEST(ViewList, SendsToMatchingMasksWithEachEntrysOwnParameters) {
-    CRecorderWindow history;
-    CRecorderWindow toolbar;
-    ASSERT_TRUE(history.Get() && toolbar.Get());
-    xml::CViewList views;
-    views.AddView(0x1 | 0x4, history.Get(), kMessage, 11, 12);
-    views.AddView(0x10, toolbar.Get(), kMessage + 1, 21, 22);
+TEST(ViewList, SendsOrPostsToMatchingMasksWithEachEntrysOwnParameters) {
+    for (const bool post : {false, true}) {
+        CRecorderWindow history;
+        CRecorderWindow toolbar;
+        xml::CViewList views;
+        views.AddView(0x1 | 0x4, history.Get(), kMessage, 11, 12);
+        views.AddView(0x10, toolbar.Get(), kMessage + 1, 21, 22);
 
-    EXPECT_TRUE(views.Notify(0x4));
-    ASSERT_EQ(history.GetReceived().size(), 1u);
-    EXPECT_EQ(history.GetReceived()[0].message, kMessage);
-    EXPECT_EQ(history.GetReceived()[0].wParam, 11u);
-    EXPECT_EQ(history.GetReceived()[0].lParam, 12);
-    EXPECT_TRUE(toolbar.GetReceived().empty());
+        EXPECT_TRUE(views.Notify(0x4, post));
+        EXPECT_EQ(history.GetReceived().size(), post ? 0u : 1u) << "a posted notification waits in the queue";
+        CRecorderWindow::PumpPending();
+        ASSERT_EQ(history.GetReceived().size(), 1u);
+        EXPECT_EQ(history.GetReceived()[0].message, kMessage);
+        EXPECT_EQ(history.GetReceived()[0].wParam, 11u);
+        EXPECT_EQ(history.GetReceived()[0].lParam, 12);
+        EXPECT_TRUE(toolbar.GetReceived().empty());
 
-    EXPECT_TRUE(views.Notify(0x14));
-    EXPECT_EQ(history.GetReceived().size(), 2u);
-    ASSERT_EQ(toolbar.GetReceived().size(), 1u);
-    EXPECT_EQ(toolbar.GetReceived()[0].message, kMessage + 1);
-    EXPECT_EQ(toolbar.GetReceived()[0].wParam, 21u);
-
-    EXPECT_TRUE(views.Notify(0x2));
-    EXPECT_EQ(history.GetReceived().size(), 2u);
-    EXPECT_EQ(toolbar.GetReceived().size(), 1u);
-}
-
-TEST(ViewList, PostedNotificationsArriveThroughTheQueue) {
-    CRecorderWindow view;
-    xml::CViewList views;
-    views.AddView(0x8, view.Get(), kMessage, 5, 6);
-
-    EXPECT_TRUE(views.Notify(0x8, true));
-    EXPECT_TRUE(view.GetReceived().empty());
-    CRecorderWindow::PumpPending();
-    ASSERT_EQ(view.GetReceived().size(), 1u);
-    EXPECT_EQ(view.GetReceived()[0].wParam, 5u);
-    EXPECT_EQ(view.GetReceived()[0].lParam, 6);
+        EXPECT_TRUE(views.Notify(0x14, post));
+        EXPECT_TRUE(views.Notify(0x2, post));
+        CRecorderWindow::PumpPending();
+        EXPECT_EQ(history.GetReceived().size(), 2u);
+        ASSERT_EQ(toolbar.GetReceived().size(), 1u);
+        EXPECT_EQ(toolbar.GetReceived()[0].message, kMessage + 1);
+        EXPECT_EQ(toolbar.GetReceived()[0].wParam, 21u);
+    }
 }
 
 TEST(ViewList, RemoveDropsEveryEntryOfTheWindowOnly) {

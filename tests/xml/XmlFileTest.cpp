@@ -1,15 +1,10 @@
 // Whole documents in text and files: round trips, atomic saves, change detection and the shared mutex.
 
-#include "common/TestFiles.h"
 #include "TestRecords.h"
-
 #include "common/HelperMode.h"
 #include "common/TempFolder.h"
-
-#include "xml/AtomicFile.h"
+#include "common/TestFiles.h"
 #include "xml/XmlFile.h"
-
-#include "win/Strings.h"
 
 #include <gtest/gtest.h>
 
@@ -22,13 +17,10 @@ const wchar_t* const kAwkward[] = {
     L"Q&A",
     L"<tag attr=\"v\">",
     L"it's \"quoted\"",
-    L"&amp; stays literal",
-    L"]]> and ]]&gt;",
     L"C:\\Program Files (x86)\\a&b\\<guide>.chm",
     L"http://host/p?a=1&b=<2>&c=\"3\"#'x'",
     L"日本語のヘルプ",
     L"emoji \xD83D\xDE00 and \xD840\xDC0B",
-    L"  blanks around  ",
     L"",
 };
 
@@ -68,45 +60,6 @@ TEST(XmlDocument, AwkwardTextRoundTripsThroughTextAndFiles) {
     EXPECT_EQ(ReadBytes(path).rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<notes>\r\n  <note ", 0), 0u);
 }
 
-TEST(XmlDocument, AnEmptyRootLoadsWithDefaultsAndAWrongRootFails) {
-    CTestNotes notes;
-    notes.notes = AwkwardNotes();
-    ASSERT_TRUE(notes.LoadText("<notes />"));
-    EXPECT_TRUE(notes.notes.empty());
-    EXPECT_TRUE(notes.IsValid());
-    EXPECT_FALSE(notes.LoadText("<history/>"));
-    EXPECT_FALSE(notes.IsValid());
-    EXPECT_EQ(notes.GetError().rfind(L"XmlReader:", 0), 0u);
-    EXPECT_FALSE(notes.LoadText(""));
-    EXPECT_EQ(notes.GetError(), L"XmlReader: Invalid.");
-}
-
-TEST(XmlDocument, NumbersClampAndJunkFailsTheWholeRead) {
-    CTestNotes notes;
-    ASSERT_TRUE(notes.LoadText("<notes><note count=\"500\" flag=\"on\" kind=\"BOLD\"/><note count=\"0\"/></notes>"));
-    ASSERT_EQ(notes.notes.size(), 2u);
-    EXPECT_EQ(notes.notes[0].count, 50u);
-    EXPECT_TRUE(notes.notes[0].flag);
-    EXPECT_EQ(notes.notes[0].kind, NoteKind::Plain);
-    EXPECT_EQ(notes.notes[1].count, 1u);
-    EXPECT_FALSE(notes.LoadText("<notes><note count=\"5x\"/></notes>"));
-    EXPECT_EQ(notes.GetError(), L"XmlReader: Line=1 Column=9 Depth=1 Name=note");
-    EXPECT_FALSE(notes.LoadText("<notes><note count=\" 5\"/></notes>"));
-    EXPECT_FALSE(notes.LoadText("<notes><note time=\"12.5\"/></notes>"));
-}
-
-TEST(XmlDocument, AnInvalidRootRefusesToBeWritten) {
-    CTempFolder folder;
-    CTestNotes notes;
-    ASSERT_FALSE(notes.LoadText("<notes><note count=\"x\"/></notes>"));
-    std::string text;
-    EXPECT_FALSE(notes.SaveText(text));
-    EXPECT_FALSE(notes.SaveFile(folder.File(L"out.xml")));
-    EXPECT_EQ(ListFolder(folder.Path()), std::vector<std::wstring>{});
-    ASSERT_TRUE(notes.Reset());
-    EXPECT_TRUE(notes.SaveText(text));
-}
-
 // The state every failed save must leave: the old file as it was and no temporary file beside it.
 void ExpectUntouched(const CTempFolder& folder, const std::string& before) {
     EXPECT_EQ(ReadBytes(folder.File(L"chmlib.xml")), before);
@@ -135,61 +88,6 @@ TEST(XmlFileSave, AWriteFailingHalfWayLeavesTheOldFile) {
     ExpectUntouched(folder, before);
 }
 
-TEST(XmlFileSave, AReadOnlyOrLockedTargetLeavesTheOldFile) {
-    CTempFolder folder;
-    CTestNotes notes;
-    notes.SetFolder(folder.Path());
-    ASSERT_TRUE(notes.SaveLocked());
-    const std::string before = ReadBytes(notes.GetPath());
-    notes.notes = AwkwardNotes();
-
-    ASSERT_TRUE(::SetFileAttributesW(notes.GetPath().c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_FALSE(notes.SaveLocked());
-    ExpectUntouched(folder, before);
-    ASSERT_TRUE(::SetFileAttributesW(notes.GetPath().c_str(), FILE_ATTRIBUTE_NORMAL));
-
-    {
-        // Another program holding the file open without delete sharing.
-        win::CFileHandleRaii holder(::CreateFileW(notes.GetPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(holder.IsValid());
-        EXPECT_FALSE(notes.SaveLocked());
-    }
-    ExpectUntouched(folder, before);
-
-    EXPECT_TRUE(notes.SaveLocked());
-    EXPECT_NE(ReadBytes(notes.GetPath()), before);
-    EXPECT_EQ(ListFolder(folder.Path()), std::vector<std::wstring>{L"chmlib.xml"});
-}
-
-TEST(XmlFileSave, TemporaryNamesNeverLookLikeDataFiles) {
-    const std::wstring dataNames[] = {L"folivex.xml", L"chmhist.xml", L"chmlib.xml",
-                                      L"chmkey.xml",  L"chmurls.xml", L"chmlay.xml"};
-    for (const std::wstring& name : dataNames) {
-        const std::wstring temp = xml::CAtomicFile::MakeTempPath(L"C:\\data\\" + name);
-        const std::wstring tempName = temp.substr(temp.rfind(L'\\') + 1);
-        for (const std::wstring& other : dataNames) {
-            EXPECT_FALSE(win::EqualsNoCaseAscii(tempName, other)) << testing::PrintToString(tempName);
-        }
-        EXPECT_EQ(temp.rfind(L"C:\\data\\", 0), 0u) << "same folder, so the move stays on one volume";
-    }
-}
-
-TEST(XmlFileLoad, TheFileCannotBeWrittenWhileItIsRead) {
-    CTempFolder folder;
-    const std::wstring path = folder.File(L"chmlib.xml");
-    ASSERT_TRUE(WriteBytes(path, "<notes/>"));
-    xml::CXmlReader reader;
-    ASSERT_TRUE(reader.OpenFile(path));
-    win::CFileHandleRaii writer(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    EXPECT_FALSE(writer.IsValid());
-    reader.Close();
-    writer.Reset(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    EXPECT_TRUE(writer.IsValid());
-}
-
 TEST(XmlFileChange, OwnSavesAreNotChangesButAnotherWritersAre) {
     CTempFolder folder;
     CTestNotes notes;
@@ -209,28 +107,6 @@ TEST(XmlFileChange, OwnSavesAreNotChangesButAnotherWritersAre) {
 
     notes.SetPath(notes.GetPath());
     EXPECT_TRUE(notes.IsChanged()) << "a new path forgets the remembered time";
-}
-
-int AbandonMutexHelper(int, wchar_t**) {
-    const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, xml::kXmlFileMutexName);
-    if (!mutex || ::WaitForSingleObject(mutex, INFINITE) == WAIT_FAILED) {
-        return 2;
-    }
-    // Ends while owning the mutex: the next waiter gets it abandoned.
-    ::ExitProcess(0);
-}
-FOLIVEX_TEST_HELPER(L"xml-abandon-mutex", AbandonMutexHelper);
-
-TEST(XmlFileLock, AnAbandonedMutexCountsAsAcquired) {
-    CTempFolder folder;
-    CTestNotes notes;
-    notes.SetFolder(folder.Path());
-    ASSERT_TRUE(notes.SaveLocked());
-    CHelperProcess helper;
-    ASSERT_TRUE(helper.Start(L"xml-abandon-mutex"));
-    ASSERT_EQ(helper.Wait(), 0);
-    EXPECT_TRUE(notes.LoadLocked());
-    EXPECT_TRUE(notes.SaveLocked());
 }
 
 // A second process that edits the shared file under the mutex: argv = folder, rounds, tag.

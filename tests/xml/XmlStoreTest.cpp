@@ -1,10 +1,9 @@
-// The store pattern: folder, reload by file time, edits that save and notify, reset, export and import.
+// The store pattern: reload by file time, refusal to save when invalid, export and import.
 
 #include "RecorderWindow.h"
-#include "common/TestFiles.h"
 #include "TestRecords.h"
-
 #include "common/TempFolder.h"
+#include "common/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +18,6 @@ CTestNote Note(const wchar_t* title) {
     CTestNote note;
     note.title = title;
     return note;
-}
-
-TEST(XmlStore, SetFolderJoinsWithOneSeparator) {
-    CTestNotes notes;
-    notes.SetFolder(L"C:\\data");
-    EXPECT_EQ(notes.GetPath(), L"C:\\data\\chmlib.xml");
-    notes.SetFolder(L"C:\\data\\");
-    EXPECT_EQ(notes.GetPath(), L"C:\\data\\chmlib.xml");
 }
 
 TEST(XmlStore, ReloadTwiceReadsOnceAndReadsAgainAfterAnotherWriter) {
@@ -49,85 +40,6 @@ TEST(XmlStore, ReloadTwiceReadsOnceAndReadsAgainAfterAnotherWriter) {
     EXPECT_EQ(notes.reads, 2);
     EXPECT_EQ(notes.notes.size(), 2u);
     EXPECT_EQ(view.GetReceived().size(), 2u);
-}
-
-TEST(XmlStore, OwnEditsDoNotTriggerAReread) {
-    CTempFolder folder;
-    CTestNotes notes;
-    notes.SetFolder(folder.Path());
-    ASSERT_TRUE(notes.Add(Note(L"mine")));
-    ASSERT_TRUE(notes.Reload());
-    EXPECT_EQ(notes.reads, 0);
-}
-
-TEST(XmlStore, AMissingFileGivesDefaultsWithoutWritingOne) {
-    CTempFolder folder;
-    CRecorderWindow view;
-    CTestNotes notes;
-    notes.notes.push_back(Note(L"stale"));
-    notes.SetFolder(folder.Path());
-    notes.AddView(CTestNotes::kReloaded, view.Get(), kViewMessage);
-    ASSERT_TRUE(notes.Reload());
-    EXPECT_TRUE(notes.notes.empty());
-    EXPECT_EQ(view.GetReceived().size(), 1u);
-    EXPECT_EQ(ListFolder(folder.Path()), std::vector<std::wstring>{});
-}
-
-TEST(XmlStore, EditsSaveThenNotifyWithTheirCode) {
-    CTempFolder folder;
-    CRecorderWindow added;
-    CRecorderWindow cleared;
-    CTestNotes notes;
-    notes.SetFolder(folder.Path());
-    notes.AddView(CTestNotes::kAdded, added.Get(), kViewMessage, 2, 0);
-    notes.AddView(CTestNotes::kCleared, cleared.Get(), kViewMessage, 4, 0);
-
-    ASSERT_TRUE(notes.Add(Note(L"first & <only>")));
-    EXPECT_EQ(added.GetReceived().size(), 1u);
-    EXPECT_TRUE(cleared.GetReceived().empty());
-    CTestNotes other;
-    other.SetFolder(folder.Path());
-    ASSERT_TRUE(other.Reload());
-    ASSERT_EQ(other.notes.size(), 1u);
-    EXPECT_EQ(other.notes[0].title, L"first & <only>");
-
-    ASSERT_TRUE(notes.Clear());
-    EXPECT_EQ(cleared.GetReceived().size(), 1u);
-    EXPECT_EQ(ReadBytes(notes.GetPath()), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<notes />");
-}
-
-TEST(XmlStore, AFailedSaveKeepsTheChangeInMemoryAndStillNotifies) {
-    CTempFolder folder;
-    CRecorderWindow view;
-    CTestNotes notes;
-    notes.SetFolder(folder.Path());
-    ASSERT_TRUE(notes.Add(Note(L"saved")));
-    const std::string before = ReadBytes(notes.GetPath());
-    notes.AddView(CTestNotes::kAdded, view.Get(), kViewMessage);
-    ASSERT_TRUE(::SetFileAttributesW(notes.GetPath().c_str(), FILE_ATTRIBUTE_READONLY));
-
-    EXPECT_FALSE(notes.Add(Note(L"unsaved")));
-    EXPECT_EQ(notes.notes.size(), 2u);
-    EXPECT_EQ(view.GetReceived().size(), 1u);
-    EXPECT_EQ(ReadBytes(notes.GetPath()), before);
-    ASSERT_TRUE(::SetFileAttributesW(notes.GetPath().c_str(), FILE_ATTRIBUTE_NORMAL));
-}
-
-TEST(XmlStore, AViewThatIsGoneFailsTheOperationButTheFileIsWritten) {
-    CTempFolder folder;
-    CRecorderWindow view;
-    CTestNotes notes;
-    notes.SetFolder(folder.Path());
-    notes.AddView(0xFFFFFFFF, view.Get(), kViewMessage);
-    view.Destroy();
-    EXPECT_FALSE(notes.Add(Note(L"written")));
-    CTestNotes check;
-    check.SetFolder(folder.Path());
-    ASSERT_TRUE(check.LoadLocked());
-    EXPECT_EQ(check.notes.size(), 1u);
-    EXPECT_FALSE(notes.ResetAll());
-    ASSERT_TRUE(check.LoadLocked());
-    EXPECT_TRUE(check.notes.empty());
 }
 
 TEST(XmlStore, AnInvalidStoreRefusesToSaveUntilARepairedFileReloads) {
@@ -154,19 +66,6 @@ TEST(XmlStore, AnInvalidStoreRefusesToSaveUntilARepairedFileReloads) {
     ASSERT_TRUE(check.LoadLocked());
     ASSERT_EQ(check.notes.size(), 2u);
     EXPECT_EQ(check.notes[1].title, L"accepted");
-}
-
-TEST(XmlStore, ResetAllSavesTheDefaultsAndNotifies) {
-    CTempFolder folder;
-    CRecorderWindow view;
-    CTestNotes notes;
-    notes.SetFolder(folder.Path());
-    ASSERT_TRUE(notes.Add(Note(L"gone soon")));
-    notes.AddView(CTestNotes::kReset, view.Get(), kViewMessage);
-    ASSERT_TRUE(notes.ResetAll());
-    EXPECT_TRUE(notes.notes.empty());
-    EXPECT_EQ(view.GetReceived().size(), 1u);
-    EXPECT_EQ(ReadBytes(notes.GetPath()), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<notes />");
 }
 
 TEST(XmlStore, ExportRefusesTheStoresOwnFile) {

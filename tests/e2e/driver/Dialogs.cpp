@@ -6,44 +6,36 @@ namespace e2e {
 
 namespace {
 
-constexpr wchar_t kButtonClass[] = L"Button";
+// The control id of a message box's text.
+constexpr int kMessageBoxTextId = 0xFFFF;
 
 bool IsUsableButton(HWND child) {
-    return ::IsWindowVisible(child) && WindowClass(child) == kButtonClass;
+    return ::IsWindowVisible(child) && WindowClass(child) == L"Button";
 }
 
 } // namespace
-
-std::vector<int> DialogButtonIds(HWND dialog) {
-    std::vector<int> ids;
-    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (IsUsableButton(child)) {
-            ids.push_back(::GetDlgCtrlID(child));
-        }
-    }
-    return ids;
-}
 
 MessageBoxInfo ReadMessageBox(HWND dialog) {
     MessageBoxInfo box;
     box.window = dialog;
     box.caption = WindowText(dialog);
-    for (HWND control : ChildrenWithId(dialog, kMessageBoxTextId)) {
-        if (WindowClass(control) == L"Static") {
-            box.text = WindowText(control);
-            break;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const int id = ::GetDlgCtrlID(child);
+        if (id == kMessageBoxTextId && box.text.empty() && WindowClass(child) == L"Static") {
+            box.text = WindowText(child);
+        } else if (IsUsableButton(child)) {
+            box.buttons.push_back(id);
         }
     }
-    box.buttons = DialogButtonIds(dialog);
     return box;
 }
 
 bool PressButton(HWND dialog, int id) {
-    for (HWND button : ChildrenWithId(dialog, id)) {
-        if (IsUsableButton(button) && ::IsWindowEnabled(button)) {
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (::GetDlgCtrlID(child) == id && IsUsableButton(child) && ::IsWindowEnabled(child)) {
             // Posted, not sent: the button may end a modal loop whose caller must not be waited on here.
             return ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED),
-                                  reinterpret_cast<LPARAM>(button)) != FALSE;
+                                  reinterpret_cast<LPARAM>(child)) != FALSE;
         }
     }
     return false;

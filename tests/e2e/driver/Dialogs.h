@@ -1,6 +1,6 @@
 #pragma once
-// Dialogs of another process, message boxes first: what a box says and which buttons it offers, and pressing
-// one of them the way the dialog manager would.
+// Message boxes of another process: what a box says and which buttons it offers, and pressing one of them the
+// way the dialog manager would.
 
 #include <windows.h>
 
@@ -11,8 +11,6 @@ namespace e2e {
 
 // The window class of dialogs made by the dialog manager, message boxes included.
 inline constexpr wchar_t kDialogClass[] = L"#32770";
-// The control id of a message box's text.
-inline constexpr int kMessageBoxTextId = 0xFFFF;
 
 struct MessageBoxInfo {
     HWND window = nullptr;
@@ -24,9 +22,6 @@ struct MessageBoxInfo {
 
 // Reads `dialog` as a message box; the text is empty when it has no text control of the box's id.
 MessageBoxInfo ReadMessageBox(HWND dialog);
-
-// The ids of the visible buttons of a dialog.
-std::vector<int> DialogButtonIds(HWND dialog);
 
 // Presses button `id` of `dialog` as a click would (BN_CLICKED to the dialog). False when the dialog has no such
 // visible, enabled button or the message could not be posted; the dialog reacts after this returns.

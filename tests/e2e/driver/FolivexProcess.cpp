@@ -1,6 +1,5 @@
 #include "driver/FolivexProcess.h"
 
-#include "driver/CommandLine.h"
 #include "driver/Windows.h"
 #include "win/Strings.h"
 
@@ -19,9 +18,8 @@ bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
     return text.size() >= prefix.size() && win::EqualsNoCaseAscii(text.substr(0, prefix.size()), prefix);
 }
 
-} // namespace
-
-std::wstring CFolivexProcess::BuiltExecutable() {
+// The folivex.exe of this build, as a path this process can open.
+std::wstring BuiltExecutable() {
     // The build gives the path as its host sees it; a Unix path is reached through Wine's Z: drive.
     std::wstring path = win::Utf8ToWide(FOLIVEX_EXE_PATH);
     if (!path.empty() && path.front() == L'/') {
@@ -30,6 +28,8 @@ std::wstring CFolivexProcess::BuiltExecutable() {
     std::replace(path.begin(), path.end(), L'/', L'\\');
     return path;
 }
+
+} // namespace
 
 CFolivexProcess::~CFolivexProcess() {
     (void)Terminate();
@@ -50,11 +50,11 @@ bool CFolivexProcess::Prepare() {
     return true;
 }
 
-bool CFolivexProcess::Start(const std::vector<std::wstring>& arguments) {
+bool CFolivexProcess::Start() {
     if (m_process || !Prepare()) {
         return false;
     }
-    std::wstring command = BuildCommandLine(m_exePath, arguments);
+    std::wstring command = L"\"" + m_exePath + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
@@ -70,7 +70,7 @@ bool CFolivexProcess::Start(const std::vector<std::wstring>& arguments) {
 }
 
 HWND CFolivexProcess::FindMainWindow() const {
-    const std::vector<HWND> frames = TopLevelWindows(kMainFrameClass);
+    const std::vector<HWND> frames = TopLevelWindows(m_pid, kMainFrameClass);
     return frames.empty() ? nullptr : frames.front();
 }
 
@@ -88,37 +88,21 @@ std::wstring CFolivexProcess::Caption() const {
     return m_mainWindow ? WindowText(m_mainWindow) : std::wstring();
 }
 
-std::vector<HWND> CFolivexProcess::TopLevelWindows(std::wstring_view className) const {
-    return m_pid ? e2e::TopLevelWindows(m_pid, className) : std::vector<HWND>();
-}
-
-HWND CFolivexProcess::WaitForWindow(std::wstring_view className, Timeout timeout) const {
-    HWND found = nullptr;
+std::optional<MessageBoxInfo> CFolivexProcess::WaitForMessageBox(Timeout timeout) const {
+    HWND dialog = nullptr;
     WaitUntil(
         [&] {
-            const std::vector<HWND> windows = TopLevelWindows(className);
-            found = windows.empty() ? nullptr : windows.front();
-            return found != nullptr;
+            const std::vector<HWND> windows = TopLevelWindows(m_pid, kDialogClass);
+            dialog = windows.empty() ? nullptr : windows.front();
+            return dialog != nullptr;
         },
         timeout, m_process.Get());
-    return found;
-}
-
-std::optional<MessageBoxInfo> CFolivexProcess::WaitForMessageBox(Timeout timeout) const {
-    const HWND dialog = WaitForWindow(kDialogClass, timeout);
-    if (!dialog) {
-        return std::nullopt;
-    }
-    return ReadMessageBox(dialog);
+    return dialog ? std::optional<MessageBoxInfo>(ReadMessageBox(dialog)) : std::nullopt;
 }
 
 bool CFolivexProcess::SendCommand(UINT id, Timeout timeout) const {
     LRESULT result = 0;
     return m_mainWindow && SendWithTimeout(m_mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0, result, timeout);
-}
-
-bool CFolivexProcess::PostCommand(UINT id) const {
-    return m_mainWindow && ::PostMessageW(m_mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
 bool CFolivexProcess::Close() const {

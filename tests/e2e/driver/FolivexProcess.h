@@ -12,7 +12,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace e2e {
@@ -27,15 +26,11 @@ public:
     CFolivexProcess& operator=(const CFolivexProcess&) = delete;
     ~CFolivexProcess();
 
-    // The folivex.exe of this build, as a path this process can open.
-    static std::wstring BuiltExecutable();
-
     // Copies folivex.exe into the private folder (once). Data files a test wants the program to find at start
     // go into DataFolder() after this.
     [[nodiscard]] bool Prepare();
-    // Prepares when needed and starts the copy with `arguments`, quoted by the platform's rules. One process per
-    // object: false when one was already started.
-    [[nodiscard]] bool Start(const std::vector<std::wstring>& arguments = {});
+    // Prepares when needed and starts the copy. One process per object: false when one was already started.
+    [[nodiscard]] bool Start();
 
     // The visible main frame of the process, once it exists; nullptr on time-out or when the process ended.
     // The frame found here is the one MainWindow(), Caption(), the commands and Close() act on.
@@ -45,16 +40,11 @@ public:
     [[nodiscard]] HWND MainWindow() const noexcept { return m_mainWindow; }
     [[nodiscard]] std::wstring Caption() const;
 
-    // Visible top-level windows of the process (of one class unless empty): tool windows, dialogs, boxes.
-    [[nodiscard]] std::vector<HWND> TopLevelWindows(std::wstring_view className = {}) const;
-    HWND WaitForWindow(std::wstring_view className, Timeout timeout = kDefaultTimeout) const;
     // The first dialog-manager window of the process read as a message box; nothing on time-out.
     std::optional<MessageBoxInfo> WaitForMessageBox(Timeout timeout = kDefaultTimeout) const;
 
-    // WM_COMMAND to the main frame. Sending returns once the frame handled it (false when it did not within
-    // the time-out); a command that opens a modal window must be posted instead.
+    // WM_COMMAND to the main frame; returns once the frame handled it (false when it did not within the time-out).
     bool SendCommand(UINT id, Timeout timeout = kDefaultTimeout) const;
-    bool PostCommand(UINT id) const;
     // Asks the main frame to close (WM_CLOSE, posted).
     bool Close() const;
 
@@ -66,8 +56,6 @@ public:
 
     [[nodiscard]] const std::wstring& DataFolder() const noexcept { return m_folder.Path(); }
     [[nodiscard]] const std::wstring& ExePath() const noexcept { return m_exePath; }
-    [[nodiscard]] DWORD Pid() const noexcept { return m_pid; }
-    [[nodiscard]] HANDLE ProcessHandle() const noexcept { return m_process.Get(); }
 
 private:
     // Declared first, removed last: after the process below is gone.

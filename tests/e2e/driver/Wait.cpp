@@ -9,8 +9,7 @@ namespace {
 // Short enough that a wait ends soon after its condition holds, long enough not to load the machine.
 constexpr ULONGLONG kPollMs = 15;
 
-} // namespace
-
+// Dispatches the messages waiting for this thread, so a test never blocks a peer that sends to it.
 void PumpMessages() {
     MSG msg{};
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -23,6 +22,8 @@ void PumpMessages() {
         ::DispatchMessageW(&msg);
     }
 }
+
+} // namespace
 
 bool WaitUntil(const std::function<bool()>& condition, Timeout timeout, HANDLE abandon) {
     const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(std::max<Timeout::rep>(0, timeout.count()));

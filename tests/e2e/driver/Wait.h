@@ -18,7 +18,4 @@ inline constexpr Timeout kDefaultTimeout{30000};
 // dispatched. When `abandon` is signalled (a process that ended, say) the condition gets one last look.
 bool WaitUntil(const std::function<bool()>& condition, Timeout timeout = kDefaultTimeout, HANDLE abandon = nullptr);
 
-// Dispatches the messages waiting for this thread, so a test never blocks a peer that sends to it.
-void PumpMessages();
-
 } // namespace e2e

@@ -1,5 +1,7 @@
 #include "driver/Windows.h"
 
+#include "win/Handles.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -11,7 +13,6 @@ namespace {
 struct EnumState {
     DWORD pid = 0;
     std::wstring_view className;
-    bool includeHidden = false;
     std::vector<HWND> found;
 };
 
@@ -21,8 +22,9 @@ bool ClassMatches(HWND window, std::wstring_view className) {
 
 BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
     auto& state = *reinterpret_cast<EnumState*>(param);
-    if (WindowProcessId(window) == state.pid && (state.includeHidden || ::IsWindowVisible(window)) &&
-        ClassMatches(window, state.className)) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid == state.pid && ::IsWindowVisible(window) && ClassMatches(window, state.className)) {
         state.found.push_back(window);
     }
     return TRUE;
@@ -35,6 +37,38 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM param) {
     }
     return TRUE;
 }
+
+// A block of read-write memory committed in the process that owns a window, released when the object goes.
+class CRemoteBlock {
+public:
+    CRemoteBlock(HWND window, size_t size) : m_size(size) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(window, &pid);
+        m_process.Reset(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+        if (m_process) {
+            m_address = ::VirtualAllocEx(m_process.Get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        }
+    }
+    CRemoteBlock(const CRemoteBlock&) = delete;
+    CRemoteBlock& operator=(const CRemoteBlock&) = delete;
+    ~CRemoteBlock() {
+        if (m_address) {
+            ::VirtualFreeEx(m_process.Get(), m_address, 0, MEM_RELEASE);
+        }
+    }
+
+    [[nodiscard]] bool IsValid() const noexcept { return m_address != nullptr; }
+    [[nodiscard]] LPARAM Address() const noexcept { return reinterpret_cast<LPARAM>(m_address); }
+    [[nodiscard]] bool Read(void* data) const {
+        SIZE_T read = 0;
+        return ::ReadProcessMemory(m_process.Get(), m_address, data, m_size, &read) && read == m_size;
+    }
+
+private:
+    win::CHandle m_process;
+    void* m_address = nullptr;
+    size_t m_size;
+};
 
 } // namespace
 
@@ -70,42 +104,54 @@ std::wstring WindowClass(HWND window) {
     return std::wstring(name, static_cast<size_t>(std::max(0, length)));
 }
 
-DWORD WindowProcessId(HWND window) {
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(window, &pid);
-    return pid;
-}
-
-std::vector<HWND> TopLevelWindows(DWORD pid, std::wstring_view className, bool includeHidden) {
-    EnumState state{pid, className, includeHidden, {}};
+std::vector<HWND> TopLevelWindows(DWORD pid, std::wstring_view className) {
+    EnumState state{pid, className, {}};
     ::EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&state));
     return state.found;
 }
 
 std::vector<HWND> ChildWindows(HWND parent, std::wstring_view className) {
-    EnumState state{0, className, true, {}};
+    EnumState state{0, className, {}};
     ::EnumChildWindows(parent, &CollectChild, reinterpret_cast<LPARAM>(&state));
     return state.found;
-}
-
-HWND FindChildWindow(HWND parent, std::wstring_view className) {
-    const std::vector<HWND> found = ChildWindows(parent, className);
-    return found.empty() ? nullptr : found.front();
-}
-
-std::vector<HWND> ChildrenWithId(HWND parent, int id) {
-    std::vector<HWND> found;
-    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (::GetDlgCtrlID(child) == id) {
-            found.push_back(child);
-        }
-    }
-    return found;
 }
 
 int ToolbarButtonCount(HWND toolbar) {
     LRESULT count = 0;
     return SendWithTimeout(toolbar, TB_BUTTONCOUNT, 0, 0, count) ? static_cast<int>(count) : -1;
+}
+
+std::optional<std::vector<std::wstring>> ToolbarButtonTexts(HWND toolbar, Timeout timeout) {
+    const int count = ToolbarButtonCount(toolbar);
+    const CRemoteBlock button(toolbar, sizeof(TBBUTTON));
+    if (count < 0 || !button.IsValid()) {
+        return std::nullopt;
+    }
+    std::vector<std::wstring> texts;
+    for (int index = 0; index < count; ++index) {
+        // Texts are asked by command id, so the id comes first, from the button at this index.
+        LRESULT ok = 0;
+        TBBUTTON info{};
+        if (!SendWithTimeout(toolbar, TB_GETBUTTON, static_cast<WPARAM>(index), button.Address(), ok, timeout) || !ok ||
+            !button.Read(&info)) {
+            return std::nullopt;
+        }
+        const auto id = static_cast<WPARAM>(info.idCommand);
+        LRESULT length = 0;
+        if (!SendWithTimeout(toolbar, TB_GETBUTTONTEXTW, id, 0, length, timeout)) {
+            return std::nullopt;
+        }
+        std::wstring text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+        const CRemoteBlock block(toolbar, text.size() * sizeof(wchar_t));
+        if (length > 0 &&
+            (!block.IsValid() || !SendWithTimeout(toolbar, TB_GETBUTTONTEXTW, id, block.Address(), length, timeout) ||
+             !block.Read(text.data()))) {
+            return std::nullopt;
+        }
+        text.resize(wcsnlen(text.c_str(), text.size()));
+        texts.push_back(std::move(text));
+    }
+    return texts;
 }
 
 } // namespace e2e
