@@ -2,7 +2,7 @@
 #include "common/TestFiles.h"
 #include "data/DataHistory.h"
 #include "data/DataSetting.h"
-#include "xml/RecorderWindow.h"
+#include "common/RecorderWindow.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Waiting with a message pump, and probe jobs that record what the workers did with them.
 
-#include "../xml/RecorderWindow.h"
+#include "common/RecorderWindow.h"
 
 #include "transfer/Jobs.h"
 

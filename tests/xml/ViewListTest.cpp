@@ -1,6 +1,6 @@
 // The observer list: registration, removal, sent and posted notification, windows that are gone.
 
-#include "RecorderWindow.h"
+#include "common/RecorderWindow.h"
 
 #include "xml/ViewList.h"
 

@@ -1,6 +1,6 @@
 // The store pattern: reload by file time, refusal to save when invalid, export and import.
 
-#include "RecorderWindow.h"
+#include "common/RecorderWindow.h"
 #include "TestRecords.h"
 #include "common/TempFolder.h"
 #include "common/TestFiles.h"

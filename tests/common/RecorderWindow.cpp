@@ -1,4 +1,4 @@
-#include "RecorderWindow.h"
+#include "common/RecorderWindow.h"
 
 namespace {
 
