@@ -1,11 +1,15 @@
 #include "TransferTestSupport.h"
 
-#include <objbase.h>
+#include <algorithm>
 
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+namespace {
+
+bool WaitLoop(const std::function<bool()>& condition, DWORD timeoutMs, DWORD wakeMask, bool pump) {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     for (;;) {
-        CRecorderWindow::PumpPending();
+        if (pump) {
+            CRecorderWindow::PumpPending();
+        }
         if (condition()) {
             return true;
         }
@@ -13,27 +17,29 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
         if (now >= deadline) {
             return false;
         }
-        (void)::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+        // Short waits: some conditions (a file growing) come with no message.
+        (void)::MsgWaitForMultipleObjects(0, nullptr, FALSE,
+                                          static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)), wakeMask);
     }
 }
 
-bool PumpUntilReceived(const CRecorderWindow& recorder, size_t count, DWORD timeoutMs) {
-    return PumpUntil([&] { return recorder.GetReceived().size() >= count; }, timeoutMs);
+} // namespace
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    return WaitLoop(condition, timeoutMs, QS_ALLINPUT, true);
+}
+
+bool PumpUntilReceived(const CRecorderWindow& recorder, size_t count) {
+    return PumpUntil([&] { return recorder.GetReceived().size() >= count; });
 }
 
 bool WaitUntilQuitIsQueued(DWORD timeoutMs) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG msg{};
-        if (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) {
-            return true;
-        }
-        const ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline) {
-            return false;
-        }
-        (void)::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_POSTMESSAGE);
-    }
+    return WaitLoop(
+        [] {
+            MSG msg{};
+            return ::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
+        },
+        timeoutMs, QS_POSTMESSAGE, false);
 }
 
 double NowMs() {
@@ -44,19 +50,23 @@ double NowMs() {
     return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
+bool Exists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+HANDLE NewEvent() {
+    return ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
+
 CProbeFileJob::~CProbeFileJob() {
     if (m_record) {
         m_record->threadId = ::GetCurrentThreadId();
-        if (m_record->destroyed) {
-            ::SetEvent(m_record->destroyed);
-        }
+        ::SetEvent(m_record->destroyed);
     }
 }
 
 bool CProbeFileJob::Run() {
-    ran = true;
     ranOnThread = ::GetCurrentThreadId();
-    breakSetAtStart = IsBreakRequested();
     APTTYPEQUALIFIER qualifier{};
     if (FAILED(::CoGetApartmentType(&apartment, &qualifier))) {
         apartment = APTTYPE_CURRENT;
@@ -78,17 +88,11 @@ bool CProbeCommJob::Do(char name, const Step& step) {
 }
 
 bool CProbeCommJob::Transfer() {
-    if (!waitForBreak) {
+    if (!started) {
         return Do('t', transfer);
     }
     calls += 't';
-    if (started) {
-        ::SetEvent(started);
-    }
-    if (::WaitForSingleObject(GetBreakEvent(), kWaitLimitMs) == WAIT_OBJECT_0) {
-        SetStatus(1);
-        return false;
-    }
-    SetStatus(99);
+    ::SetEvent(started);
+    SetStatus(::WaitForSingleObject(GetBreakEvent(), kWaitLimitMs) == WAIT_OBJECT_0 ? 1 : 99);
     return false;
 }

@@ -17,20 +17,17 @@ constexpr DWORD kWaitLimitMs = 30000;
 
 // Pumps this thread's messages until the condition holds; false when it did not within the limit.
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitLimitMs);
-
-// Pumps until the recorder has received at least `count` messages.
-bool PumpUntilReceived(const CRecorderWindow& recorder, size_t count, DWORD timeoutMs = kWaitLimitMs);
-
+bool PumpUntilReceived(const CRecorderWindow& recorder, size_t count);
 // On a worker thread: waits, without taking anything from the queue, until a quit message is queued.
 bool WaitUntilQuitIsQueued(DWORD timeoutMs);
-
-// Millisecond monotonic clock for the lower bound on the hand-back pause.
 double NowMs();
+bool Exists(const std::wstring& path);
+HANDLE NewEvent(); // manual reset, not signalled
 
 // Where a probe job reports its own end, read after it was destroyed.
 struct DestructionRecord {
     std::atomic<DWORD> threadId{0};
-    HANDLE destroyed = nullptr; // set when the job is destroyed, if not null
+    HANDLE destroyed = nullptr;
 };
 
 // A file job whose run is a test-supplied body; remembers where and how it ran.
@@ -44,10 +41,8 @@ public:
 
     bool Run() override;
 
-    bool ran = false;
     DWORD ranOnThread = 0;
     APTTYPE apartment = APTTYPE_CURRENT;
-    bool breakSetAtStart = false;
     double finishedAtMs = 0;
 
 private:
@@ -73,9 +68,7 @@ public:
     Step transfer;
     Step close;
     // While transferring: wait for a cancel, signalling `started` first; without a cancel the step times out.
-    bool waitForBreak = false;
     HANDLE started = nullptr;
-
     std::string calls;
     bool breakSetAtStart = false;
 
@@ -83,7 +76,16 @@ private:
     bool Do(char name, const Step& step);
 };
 
-// Takes back the job a completion message carries.
 template <class Job> std::unique_ptr<Job> AdoptJob(const CRecorderWindow::Received& received) {
     return std::unique_ptr<Job>(reinterpret_cast<Job*>(received.wParam));
+}
+
+// Submits a job and takes it back from its completion message; null when either failed.
+template <class Job, class Thread, class Base>
+std::unique_ptr<Job> RunJob(Thread& thread, const CRecorderWindow& recorder, std::unique_ptr<Base> job) {
+    const size_t before = recorder.GetReceived().size();
+    if (!thread.Submit(job) || job || !PumpUntilReceived(recorder, before + 1)) {
+        return nullptr;
+    }
+    return AdoptJob<Job>(recorder.GetReceived()[before]);
 }
