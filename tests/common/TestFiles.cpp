@@ -1,6 +1,7 @@
 #include "common/TestFiles.h"
 
 #include "xml/XmlFile.h"
+#include "xml/XmlStore.h"
 
 #include <windows.h>
 
@@ -65,4 +66,12 @@ bool WaitUntilFileTimeAfter(const std::wstring& folder, uint64_t time) {
         ::SwitchToThread();
     }
     return false;
+}
+
+bool ReloadFromText(xml::CXmlStore& store, const std::wstring& folder, const std::string& body) {
+    if (!WriteBytes(folder + L"\\" + store.GetFileName(), kXmlHeader + body)) {
+        return false;
+    }
+    store.SetFolder(folder);
+    return store.Reload();
 }

@@ -5,6 +5,13 @@
 #include <string>
 #include <vector>
 
+namespace xml {
+class CXmlStore;
+}
+
+// The declaration line every data file starts with.
+inline const std::string kXmlHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+
 bool WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
 // Names in a folder, without "." and "..", sorted.
@@ -12,3 +19,5 @@ std::vector<std::wstring> ListFolder(const std::wstring& folder);
 // Writes scratch files in `folder` until the file system stamps them later than `time`, so that a following
 // write is seen as newer however coarse the file system's clock is. Condition-based, not a fixed pause.
 bool WaitUntilFileTimeAfter(const std::wstring& folder, uint64_t time);
+// Writes the declaration and `body` as the store's file in `folder`, points the store there and reloads it.
+bool ReloadFromText(xml::CXmlStore& store, const std::wstring& folder, const std::string& body);

@@ -12,7 +12,6 @@ using data::CDataDoc;
 using data::CDataHistory;
 using data::NodeHandle;
 
-const std::string kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
 
 CDataDoc FileDoc(const std::wstring& title, const std::wstring& path, int64_t time = 0) {
     CDataDoc doc;
@@ -63,7 +62,7 @@ TEST_F(HistoryStore, WorkedExampleIsWrittenExactlyAndStaysStableThroughAReload) 
     local.topic.path = L"/html/intro.htm";
     ASSERT_TRUE(m_history.Add(local));
 
-    const std::string expected = kHeader +
+    const std::string expected = kXmlHeader +
                                  "<history>\r\n"
                                  "  <folder>\r\n"
                                  "    <doc title=\"Guide\" time=\"1700000200\">\r\n"
@@ -170,10 +169,8 @@ TEST_F(HistoryStore, ReadingRules) {
     };
     for (const Case& c : cases) {
         CTempFolder folder;
-        ASSERT_TRUE(WriteBytes(folder.File(L"chmhist.xml"), kHeader + c.body));
         CDataHistory history(m_settings);
-        history.SetFolder(folder.Path());
-        EXPECT_EQ(history.Reload(), c.loads) << c.body;
+        EXPECT_EQ(ReloadFromText(history, folder.Path(), c.body), c.loads) << c.body;
         EXPECT_EQ(history.GetError().empty(), c.loads) << c.body;
         if (c.loads) {
             EXPECT_EQ(history.GetCount(), c.count) << c.body;

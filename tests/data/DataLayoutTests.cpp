@@ -10,7 +10,6 @@ using data::CDataLayout;
 using data::CDataWindow;
 using data::WindowShow;
 
-const std::string kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
 
 CDataWindow Window(const wchar_t* name, WindowShow show) {
     CDataWindow record;
@@ -48,7 +47,7 @@ TEST(DataLayout, WorkedExampleIsWrittenExactlyAndReadBack) {
     ASSERT_TRUE(layout.Save());
 
     const std::string written = ReadBytes(folder.File(L"chmlay.xml"));
-    EXPECT_EQ(written, kHeader +
+    EXPECT_EQ(written, kXmlHeader +
                            "<layout>\r\n"
                            "  <window name=\"main\" show=\"max\" x=\"-1280\" y=\"12\" cx=\"800\" cy=\"600\" />\r\n"
                            "  <window name=\"dochist\" show=\"normal\" x=\"5\" y=\"6\" cx=\"300\" cy=\"400\" "
@@ -89,7 +88,7 @@ TEST(DataLayout, ReadingRules) {
     };
     for (const Case& c : cases) {
         CTempFolder folder;
-        ASSERT_TRUE(WriteBytes(folder.File(L"chmlay.xml"), kHeader + c.body));
+        ASSERT_TRUE(WriteBytes(folder.File(L"chmlay.xml"), kXmlHeader + c.body));
         CDataLayout layout;
         layout.SetFolder(folder.Path());
         EXPECT_EQ(layout.Load(), c.loads) << c.body;
@@ -100,7 +99,7 @@ TEST(DataLayout, ReadingRules) {
 TEST(DataLayout, FlagsFollowTheAttributesReadAndTheLaterDuplicateWins) {
     CTempFolder folder;
     ASSERT_TRUE(WriteBytes(folder.File(L"chmlay.xml"),
-                           kHeader + "<layout><window name=\"a\" show=\"huge\" y=\"-3\" cx=\"40\" />"
+                           kXmlHeader + "<layout><window name=\"a\" show=\"huge\" y=\"-3\" cx=\"40\" />"
                                      "<window name=\"main\" show=\"normal\" x=\"1\" y=\"1\" />"
                                      "<window name=\"main\" show=\"max\" x=\"2\" y=\"2\" /></layout>"));
     CDataLayout layout;
@@ -128,7 +127,7 @@ TEST(DataLayout, FlagsFollowTheAttributesReadAndTheLaterDuplicateWins) {
 
 TEST(DataLayout, AFailedLoadNeverOverwritesTheFile) {
     CTempFolder folder;
-    const std::string broken = kHeader + "<layout><window show=\"normal\" /></layout>";
+    const std::string broken = kXmlHeader + "<layout><window show=\"normal\" /></layout>";
     ASSERT_TRUE(WriteBytes(folder.File(L"chmlay.xml"), broken));
     CDataLayout layout;
     layout.SetFolder(folder.Path());

@@ -14,7 +14,6 @@ using data::NodeKind;
 using data::NodePosition;
 using win::PathKind;
 
-const std::string kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
 
 CDataDoc Doc(const std::wstring& title, const std::wstring& path) {
     CDataDoc doc;
@@ -88,7 +87,7 @@ TEST_F(LibraryStore, WorkedExampleIsWrittenExactlyAndStaysStableThroughAReload) 
     remote.url.address = L"http://example.test/r.chm";
     ASSERT_NE(m_library.AddDoc(remote, m_library.GetRoot(), NodePosition::End()), kNoNode);
 
-    const std::string expected = kHeader + "<library>\r\n"
+    const std::string expected = kXmlHeader + "<library>\r\n"
                                            "  <folder>\r\n"
                                            "    <folder title=\"Manuals\">\r\n"
                                            "      <doc title=\"Reference\">\r\n"
@@ -179,7 +178,7 @@ TEST_F(LibraryStore, InsertingXmlTextTakesAFolderOrADocAndNothingElse) {
     ASSERT_NE(doc, kNoNode);
     EXPECT_EQ(m_library.GetKind(doc), NodeKind::Doc);
     const NodeHandle folder = m_library.InsertXml(
-        kHeader + "<folder title=\"tree\">\r\n  <doc title=\"x\" />\r\n  <folder title=\"y\" />\r\n</folder>", root,
+        kXmlHeader + "<folder title=\"tree\">\r\n  <doc title=\"x\" />\r\n  <folder title=\"y\" />\r\n</folder>", root,
         NodePosition::Front());
     ASSERT_NE(folder, kNoNode);
     EXPECT_EQ(Outline(m_library), L"tree{x,y{}},target{first,pasted}");
@@ -224,16 +223,14 @@ TEST_F(LibraryStore, ReadingRules) {
     };
     for (const Case& c : cases) {
         CTempFolder folder;
-        ASSERT_TRUE(WriteBytes(folder.File(L"chmlib.xml"), kHeader + c.body));
         CDataLibrary library;
-        library.SetFolder(folder.Path());
-        EXPECT_EQ(library.Reload(), c.loads) << c.body;
+        EXPECT_EQ(ReloadFromText(library, folder.Path(), c.body), c.loads) << c.body;
         EXPECT_EQ(library.GetError().empty(), c.loads) << c.body;
         if (c.loads) {
             EXPECT_EQ(Outline(library), c.outline) << c.body;
         } else {
             EXPECT_FALSE(library.AddFolder(L"x", library.GetRoot(), NodePosition::End()) != kNoNode) << c.body;
-            EXPECT_EQ(ReadBytes(folder.File(L"chmlib.xml")), kHeader + c.body) << c.body;
+            EXPECT_EQ(ReadBytes(folder.File(L"chmlib.xml")), kXmlHeader + c.body) << c.body;
         }
     }
 }

@@ -12,7 +12,6 @@ using data::CDataSetting;
 using data::PageOverMethod;
 using data::StartDoc;
 
-const std::string kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
 
 // The whole file with every section at its default; `docview` is the docview element with its line end.
 std::string DefaultFile(const std::string& docview = "  <docview startdoc=\"none\">\r\n"
@@ -20,7 +19,7 @@ std::string DefaultFile(const std::string& docview = "  <docview startdoc=\"none
                                                      "    <url />\r\n"
                                                      "    <topic />\r\n"
                                                      "  </docview>\r\n") {
-    return kHeader + "<setting>\r\n" + docview +
+    return kXmlHeader + "<setting>\r\n" + docview +
            "  <toolbar fullhide=\"true\" />\r\n"
            "  <topicview1 nopgov1=\"false\">\r\n"
            "    <pgovscr method=\"mwheel\" enable=\"true\" repeat=\"5\" />\r\n"
@@ -45,7 +44,7 @@ protected:
     // Writes the file and reloads the store from it. Two writes can share one file time, so the store first
     // forgets the time it remembers.
     bool LoadBody(const std::string& body) {
-        return WriteBytes(File(), kHeader + body) && m_settings.Reset() && m_settings.Reload();
+        return WriteBytes(File(), kXmlHeader + body) && m_settings.Reset() && m_settings.Reload();
     }
 
     CTempFolder m_folder;
@@ -228,7 +227,7 @@ TEST_F(SettingStore, MalformedFilesFailToLoad) {
     };
     for (const char* body : bodies) {
         CTempFolder folder;
-        ASSERT_TRUE(WriteBytes(folder.File(L"folivex.xml"), kHeader + body));
+        ASSERT_TRUE(WriteBytes(folder.File(L"folivex.xml"), kXmlHeader + body));
         CDataSetting settings;
         settings.SetFolder(folder.Path());
         EXPECT_FALSE(settings.Reload()) << body;

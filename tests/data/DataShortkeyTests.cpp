@@ -11,7 +11,6 @@ using data::CDataShortkey;
 using data::KeyBinding;
 using data::Place;
 
-const std::string kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
 constexpr uint8_t kCtrl = data::kKeyVirtual | data::kKeyControl;
 
 size_t CountBindings(const CDataShortkey& keys) {
@@ -29,12 +28,8 @@ protected:
     void SetUp() override { m_keys.SetFolder(m_folder.Path()); }
     std::wstring File() const { return m_folder.File(L"chmkey.xml"); }
     bool LoadText(const std::string& body) {
-        if (!WriteBytes(File(), kHeader + body)) {
-            return false;
-        }
         CDataShortkey fresh;
-        fresh.SetFolder(m_folder.Path());
-        const bool ok = fresh.Reload();
+        const bool ok = ReloadFromText(fresh, m_folder.Path(), body);
         m_error = fresh.GetError();
         return ok;
     }
@@ -136,7 +131,7 @@ TEST_F(ShortkeyStore, ReadingRules) {
 
 TEST_F(ShortkeyStore, PlacesMissingFromTheFileHaveNoShortcuts) {
     ASSERT_TRUE(WriteBytes(
-        File(), kHeader + "<shortkey><table name=\"main\"><func key=\"[F5]\" virt=\"true\">Open</func></table>"
+        File(), kXmlHeader + "<shortkey><table name=\"main\"><func key=\"[F5]\" virt=\"true\">Open</func></table>"
                           "<table name=\"view\"><func key=\"[F5]\" virt=\"true\">TopicRefresh</func></table>"
                           "</shortkey>"));
     ASSERT_TRUE(m_keys.Reload()) << m_keys.GetError();
@@ -153,7 +148,7 @@ TEST_F(ShortkeyStore, PlacesMissingFromTheFileHaveNoShortcuts) {
 }
 
 TEST_F(ShortkeyStore, ForeignAndModifierlessBindingsStayAsRead) {
-    ASSERT_TRUE(WriteBytes(File(), kHeader + "<shortkey><table name=\"main\">"
+    ASSERT_TRUE(WriteBytes(File(), kXmlHeader + "<shortkey><table name=\"main\">"
                                              "<func key=\"[O]\" ctrl=\"true\">Open</func>"
                                              "<func key=\"[F9]\" virt=\"true\">Navigation</func>"
                                              "</table></shortkey>"));
@@ -171,7 +166,7 @@ TEST_F(ShortkeyStore, ForeignAndModifierlessBindingsStayAsRead) {
 }
 
 TEST_F(ShortkeyStore, ResetOnePlaceOrAll) {
-    ASSERT_TRUE(WriteBytes(File(), kHeader + "<shortkey><table name=\"main\" /><table name=\"view\" /></shortkey>"));
+    ASSERT_TRUE(WriteBytes(File(), kXmlHeader + "<shortkey><table name=\"main\" /><table name=\"view\" /></shortkey>"));
     ASSERT_TRUE(m_keys.Reload());
     ASSERT_TRUE(m_keys.ResetPlace(Place::Main));
     EXPECT_EQ(m_keys.Table(Place::Main)->Size(), 11u);

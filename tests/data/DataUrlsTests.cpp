@@ -11,7 +11,6 @@ using data::CDataUrl;
 using data::CDataUrls;
 using data::UrlHandle;
 
-const std::string kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
 
 CDataUrl Url(const std::wstring& address, const std::wstring& user = {}, bool cache = false, bool pasv = false) {
     CDataUrl url;
@@ -61,7 +60,7 @@ TEST_F(UrlStore, WorkedExampleIsWrittenExactlyAndStableAcrossAReload) {
     ASSERT_TRUE(m_urls.Reload());
     ASSERT_TRUE(m_urls.Add(Url(L"https://secure.example.com/help/guide.chm?a=1&b=2", L"", true)));
     ASSERT_TRUE(m_urls.Add(Url(L"ftp://ftp.example.org/pub/guide.chm", L"anna \"A\"", false, true)));
-    const std::string expected = kHeader + "<history>\r\n"
+    const std::string expected = kXmlHeader + "<history>\r\n"
                                            "  <url user=\"anna &quot;A&quot;\" pasv=\"true\">"
                                            "ftp://ftp.example.org/pub/guide.chm</url>\r\n"
                                            "  <url cache=\"true\">https://secure.example.com/help/guide.chm?a=1&amp;b=2"
@@ -82,7 +81,7 @@ TEST_F(UrlStore, WorkedExampleIsWrittenExactlyAndStableAcrossAReload) {
     ASSERT_TRUE(reread.Get(handles[1], second));
     EXPECT_TRUE(second == Url(L"https://secure.example.com/help/guide.chm?a=1&b=2", L"", true));
     // Moving each entry to the front in turn restores the order and writes the same bytes again.
-    ASSERT_TRUE(WriteBytes(File(), kHeader + "<history />"));
+    ASSERT_TRUE(WriteBytes(File(), kXmlHeader + "<history />"));
     ASSERT_TRUE(reread.Update(handles[1], second));
     ASSERT_TRUE(reread.Update(handles[0], first));
     EXPECT_EQ(ReadBytes(File()), expected);
@@ -155,7 +154,7 @@ TEST_F(UrlStore, DeleteOneOrAll) {
 
     ASSERT_TRUE(m_urls.Delete(data::kNoUrl));
     EXPECT_EQ(m_urls.Size(), 0u);
-    EXPECT_EQ(ReadBytes(File()), kHeader + "<history />");
+    EXPECT_EQ(ReadBytes(File()), kXmlHeader + "<history />");
 }
 
 TEST_F(UrlStore, ReadingRules) {
@@ -174,10 +173,8 @@ TEST_F(UrlStore, ReadingRules) {
     };
     for (const Case& c : cases) {
         CTempFolder folder;
-        ASSERT_TRUE(WriteBytes(folder.File(L"chmurls.xml"), kHeader + c.body));
         CDataUrls urls(m_settings);
-        urls.SetFolder(folder.Path());
-        EXPECT_EQ(urls.Reload(), c.loads) << c.body;
+        EXPECT_EQ(ReloadFromText(urls, folder.Path(), c.body), c.loads) << c.body;
         EXPECT_EQ(urls.GetError().empty(), c.loads) << c.body;
         if (c.loads) {
             EXPECT_EQ(urls.Size(), c.count) << c.body;

@@ -9,7 +9,6 @@ using namespace e2e;
 
 namespace {
 
-const std::string kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
 
 TEST(StoreReload, EachUnreadableFileIsReportedInStoreOrderAndNeverOverwritten) {
     CFolivexProcess app;
@@ -17,9 +16,9 @@ TEST(StoreReload, EachUnreadableFileIsReportedInStoreOrderAndNeverOverwritten) {
     const std::wstring settings = app.DataFolder() + L"\\folivex.xml";
     const std::wstring library = app.DataFolder() + L"\\chmlib.xml";
     const std::wstring keys = app.DataFolder() + L"\\chmkey.xml";
-    ASSERT_TRUE(WriteBytes(settings, kHeader + "<setting><unknown /></setting>"));
-    ASSERT_TRUE(WriteBytes(library, kHeader + "<library><folder title=\"cut off"));
-    ASSERT_TRUE(WriteBytes(keys, kHeader + "<shortkey />"));
+    ASSERT_TRUE(WriteBytes(settings, kXmlHeader + "<setting><unknown /></setting>"));
+    ASSERT_TRUE(WriteBytes(library, kXmlHeader + "<library><folder title=\"cut off"));
+    ASSERT_TRUE(WriteBytes(keys, kXmlHeader + "<shortkey />"));
     ASSERT_TRUE(app.Start());
 
     const std::wstring expected[] = {
@@ -40,16 +39,16 @@ TEST(StoreReload, EachUnreadableFileIsReportedInStoreOrderAndNeverOverwritten) {
     ASSERT_NE(app.WaitForMainWindow(), nullptr);
     ASSERT_TRUE(app.Close());
     EXPECT_EQ(app.WaitForExit(), 0u);
-    EXPECT_EQ(ReadBytes(settings), kHeader + "<setting><unknown /></setting>");
-    EXPECT_EQ(ReadBytes(library), kHeader + "<library><folder title=\"cut off");
-    EXPECT_EQ(ReadBytes(keys), kHeader + "<shortkey />");
+    EXPECT_EQ(ReadBytes(settings), kXmlHeader + "<setting><unknown /></setting>");
+    EXPECT_EQ(ReadBytes(library), kXmlHeader + "<library><folder title=\"cut off");
+    EXPECT_EQ(ReadBytes(keys), kXmlHeader + "<shortkey />");
 }
 
 TEST(StoreReload, ReadableFilesLoadWithoutAnyMessage) {
     CFolivexProcess app;
     ASSERT_TRUE(app.Prepare());
     ASSERT_TRUE(
-        WriteBytes(app.DataFolder() + L"\\chmkey.xml", kHeader + "<shortkey><table name=\"main\" /></shortkey>"));
+        WriteBytes(app.DataFolder() + L"\\chmkey.xml", kXmlHeader + "<shortkey><table name=\"main\" /></shortkey>"));
     ASSERT_TRUE(app.Start());
     ASSERT_NE(app.WaitForMainWindow(), nullptr);
     EXPECT_FALSE(app.WaitForMessageBox(std::chrono::milliseconds(1500)).has_value());
@@ -64,9 +63,9 @@ TEST(StoreReload, AStoreFileAnotherProgramWritesIsReloadedWhileRunning) {
     ASSERT_FALSE(app.WaitForMessageBox(std::chrono::milliseconds(500)).has_value());
 
     // The layout file is not watched: nothing happens.
-    ASSERT_TRUE(WriteBytes(app.DataFolder() + L"\\chmlay.xml", kHeader + "<layout><window /></layout>"));
+    ASSERT_TRUE(WriteBytes(app.DataFolder() + L"\\chmlay.xml", kXmlHeader + "<layout><window /></layout>"));
     // A key file written by someone else is read at once; this one cannot be, which the program says.
-    ASSERT_TRUE(WriteBytes(app.DataFolder() + L"\\chmkey.xml", kHeader + "<shortkey />"));
+    ASSERT_TRUE(WriteBytes(app.DataFolder() + L"\\chmkey.xml", kXmlHeader + "<shortkey />"));
     const auto box = app.WaitForMessageBox();
     ASSERT_TRUE(box.has_value());
     EXPECT_EQ(box->text.rfind(L"ショートカットキーの更新処理でエラーが発生しました。\n", 0), 0u);
