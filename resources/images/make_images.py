@@ -8,6 +8,8 @@ Writes, into the directory given as the only argument:
                library, shortcut keys, settings, about.
   folivex.ico  the application icon (an open book with a green leaf) at
                16, 32 and 48 pixels, 32-bit with alpha.
+  warning.ico  the login dialog's warning sign (a yellow triangle with an
+               exclamation mark) at the same sizes.
 
 The images are generated at build time so that the tree holds them as
 readable, reviewable code instead of opaque binaries. Every shape is a small
@@ -163,6 +165,8 @@ BLUE, BLUE_MID, BLUE_INK = (52, 112, 212), (120, 175, 240), (20, 46, 120)
 RED, RED_INK = (220, 40, 36), (120, 12, 12)
 GREEN, GREEN_LIGHT, GREEN_INK = (72, 160, 64), (150, 214, 120), (26, 84, 28)
 GREY, GREY_LIGHT, GREY_INK = (170, 174, 182), (232, 234, 238), (64, 66, 76)
+# Caution signs are a deeper yellow than the folder images.
+WARN, WARN_INK = (252, 200, 28), (120, 80, 0)
 
 
 # ------------------------------------------------------- toolbar images --
@@ -317,6 +321,24 @@ def draw_icon(size):
     return c
 
 
+# ------------------------------------------------------------ warning sign --
+# The caution triangle of the login dialog. Round corners come from growing a
+# smaller triangle, so the outline keeps one width all the way round.
+
+def draw_warning(size):
+    scale = size / 16
+    small = size <= 16
+    c = Canvas(size, size, soft=not small, scale=scale)
+    ow = 1.0 if size < 48 else 1.4
+    if small:
+        c.draw(polygon((8, 0.6), (15.6, 14.6), (0.4, 14.6)), WARN, WARN_INK)
+        c.draw(union(rect(7, 5, 9, 10), rect(7, 11, 9, 13)), INK)
+    else:
+        c.draw(grow(polygon((8, 1.9), (14.6, 13.9), (1.4, 13.9)), 0.9), WARN, WARN_INK, ow)
+        c.draw(union(segment(8, 5.6, 8, 9.4, 1.7), circle(8, 11.9, 0.95)), INK)
+    return c
+
+
 # ---------------------------------------------------------------- output --
 
 def bmp_info(w, h, bpp, size_image):
@@ -349,8 +371,8 @@ def write_toolbar(path):
         f.write(header + bmp_info(w, h, 24, len(data)) + data)
 
 
-def icon_image(size):
-    c = draw_icon(size)
+def icon_image(size, draw=None):
+    c = (draw or draw_icon)(size)
     xor, mask = bytearray(), bytearray()
     mask_stride = ((size + 31) // 32) * 4
     for y in reversed(range(size)):
@@ -364,8 +386,8 @@ def icon_image(size):
     return bmp_info(size, size * 2, 32, len(xor) + len(mask)) + xor + mask
 
 
-def write_icon(path, sizes=(16, 32, 48)):
-    images = [icon_image(s) for s in sizes]
+def write_icon(path, sizes=(16, 32, 48), draw=None):
+    images = [icon_image(s, draw) for s in sizes]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for s, img in zip(sizes, images):
@@ -381,6 +403,7 @@ def main(argv):
     os.makedirs(argv[1], exist_ok=True)
     write_toolbar(os.path.join(argv[1], "toolbar.bmp"))
     write_icon(os.path.join(argv[1], "folivex.ico"))
+    write_icon(os.path.join(argv[1], "warning.ico"), draw=draw_warning)
 
 
 if __name__ == "__main__":

@@ -4,6 +4,8 @@
 #include "app/ExeInfo.h"
 #include "app/ProcessCounter.h"
 #include "app/StartupChecks.h"
+#include "tools/DlgInfo.h"
+#include "win/Path.h"
 #include "win/MessageBox.h"
 #include "win/Module.h"
 #include "win/Strings.h"
@@ -141,6 +143,30 @@ bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRES
         OnWatchError();
         result = 0;
         return true;
+    case WM_APP_CMDLINE:
+        OnCmdLine();
+        result = 0;
+        return true;
+    case WM_APP_DOC_READY:
+        OnDocReady(std::unique_ptr<transfer::CFileHandle>(reinterpret_cast<transfer::CFileHandle*>(wp)));
+        result = 0;
+        return true;
+    case WM_APP_DOWNLOADED:
+        OnDownloaded(std::unique_ptr<transfer::CComm>(reinterpret_cast<transfer::CComm*>(wp)));
+        result = 0;
+        return true;
+    case WM_APP_LOGIN:
+        OnLogin(std::unique_ptr<transfer::CComm>(reinterpret_cast<transfer::CComm*>(wp)));
+        result = 0;
+        return true;
+    case WM_APP_OPEN_REQUEST:
+        OnOpenRequest(std::unique_ptr<DocRef>(reinterpret_cast<DocRef*>(wp)), lp);
+        result = 0;
+        return true;
+    case WM_APP_SAVED:
+        OnSaved(std::unique_ptr<transfer::CFileOpe>(reinterpret_cast<transfer::CFileOpe*>(wp)));
+        result = 0;
+        return true;
     case WM_COMMAND:
         if (OnCommand(LOWORD(wp))) {
             result = 0;
@@ -195,7 +221,11 @@ LRESULT CMainFrame::OnCreate() {
         m_library.SetFolder(execDir);
         m_shortkey.SetFolder(execDir);
         m_urls.SetFolder(execDir);
-        ok = StartWorkers(execDir);
+        m_client = m_view.CreateView(m_hWnd);
+        m_documentKeys = &m_view;
+        m_view.SetMenuBar(&m_commandBar);
+        m_progress.SetAbortTarget(m_hWnd, WM_APP_ABORT);
+        ok = m_client && StartWorkers(execDir);
     }
 
     if (!ok) {
@@ -204,8 +234,9 @@ LRESULT CMainFrame::OnCreate() {
     }
     UpdateCommandStates();
     UpdateLayout();
-    // Runs once the message loop starts: the stores are loaded before anything uses them.
+    // Run once the message loop starts: the stores are loaded before the first document opens.
     Post(WM_APP_RELOAD, kReloadAll);
+    Post(WM_APP_CMDLINE);
     return 0;
 }
 
@@ -272,6 +303,8 @@ void CMainFrame::OnClose() {
 }
 
 void CMainFrame::OnDestroy() {
+    // The viewer goes with the view; its temporary document file with the document object.
+    m_view.Close(false);
     const bool stopped = StopWorkers();
     if (win::CMessageLoop* loop = win::CAppModule::GetMessageLoop()) {
         if (m_filterAdded) {
@@ -288,7 +321,9 @@ void CMainFrame::OnDestroy() {
     ::PostQuitMessage(0);
 }
 
-void CMainFrame::OnSize() { UpdateLayout(); }
+void CMainFrame::OnSize() {
+    UpdateLayout();
+}
 
 void CMainFrame::UpdateLayout() {
     if (!m_rebar) {
@@ -306,13 +341,18 @@ void CMainFrame::UpdateLayout() {
 }
 
 void CMainFrame::UpdateCommandStates() {
-    // Commands whose windows and workers have not been built yet stay disabled rather than doing nothing.
-    for (const UINT id : {ID_FILE_OPEN, ID_URL_OPEN, ID_FILE_SAVE, ID_FILE_CLOSE, ID_VIEW_PROPERTY, ID_VIEW_HISTORY,
-                          ID_VIEW_LIBRARY, ID_VIEW_SHORTKEY, ID_SUBWINDOW_RESET, ID_SETTING, ID_APP_ABOUT,
-                          ID_EXEC_INFO}) {
+    // Commands whose windows have not been built yet stay disabled rather than doing nothing.
+    for (const UINT id : {ID_VIEW_PROPERTY, ID_VIEW_HISTORY, ID_VIEW_LIBRARY, ID_VIEW_SHORTKEY, ID_SUBWINDOW_RESET,
+                          ID_SETTING, ID_SETTING_TOPIC, ID_SHOW_MODE, ID_SHOW_FULL}) {
         UIEnable(id, false);
     }
-    UIEnable(ID_APP_EXIT, true);
+    for (const UINT id : {ID_FILE_OPEN, ID_URL_OPEN, ID_APP_ABOUT, ID_EXEC_INFO, ID_APP_EXIT}) {
+        UIEnable(id, true);
+    }
+    const bool shown = m_view.HasDocument();
+    UIEnable(ID_FILE_CLOSE, shown);
+    UIEnable(ID_FILE_SAVE, shown);
+    UIEnable(ID_OPEN_NEW_WINDOW, m_view.GetDocument() != nullptr);
 }
 
 void CMainFrame::OnInitMenuPopup(HMENU menu) {
@@ -321,10 +361,42 @@ void CMainFrame::OnInitMenuPopup(HMENU menu) {
 }
 
 bool CMainFrame::OnCommand(UINT id) {
+    // States as of now: the idle pass that keeps them may not have run since the last change.
+    UpdateCommandStates();
     if (!UIIsEnabled(id)) {
         return true; // a disabled command reached us through a key: swallow it
     }
     switch (id) {
+    case ID_FILE_OPEN:
+        OnFileOpen();
+        return true;
+    case ID_URL_OPEN:
+        OnUrlOpen();
+        return true;
+    case ID_FILE_SAVE:
+        SaveDocumentCopy();
+        return true;
+    case ID_FILE_CLOSE:
+        OnFileClose();
+        return true;
+    case ID_OPEN_NEW_WINDOW:
+        OnOpenCurrentInNewWindow();
+        return true;
+    case ID_EXEC_INFO: {
+        tools::CDlgExecInfo dialog(ExeInfo::ModeDisplayName(ExeInfo::GetMode()), ExeInfo::GetExecDir(),
+                                   win::ModuleFileName());
+        if (dialog.DoModal(DialogOwner()) == -1) {
+            win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_DIALOG), MB_OK | MB_ICONERROR);
+        }
+        return true;
+    }
+    case ID_APP_ABOUT: {
+        tools::CDlgAbout dialog;
+        if (dialog.DoModal(DialogOwner()) == -1) {
+            win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_DIALOG), MB_OK | MB_ICONERROR);
+        }
+        return true;
+    }
     case ID_APP_EXIT:
         Post(WM_CLOSE);
         return true;
@@ -345,7 +417,9 @@ LRESULT CMainFrame::OnSetText(const wchar_t* text) {
     return DefWindowProcedure(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()));
 }
 
-bool CMainFrame::PreTranslateMessage(MSG& msg) { return TranslateKeys(msg); }
+bool CMainFrame::PreTranslateMessage(MSG& msg) {
+    return TranslateKeys(msg);
+}
 
 bool CMainFrame::TranslateKeys(MSG& msg) {
     // A modal dialog or the progress dialog disables the frame: then no shortcut reaches any place.
@@ -365,4 +439,6 @@ bool CMainFrame::TranslateKeys(MSG& msg) {
     return m_documentKeys && m_documentKeys->TranslateViewerKeys(msg);
 }
 
-void CMainFrame::OnIdle() { UpdateCommandStates(); }
+void CMainFrame::OnIdle() {
+    UpdateCommandStates();
+}

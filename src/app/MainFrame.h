@@ -2,15 +2,18 @@
 // The program's one top-level window per process: it owns the command bar, the document view, the tool
 // windows, the workers and the data stores, and is where documents are opened and closed.
 
-#include "app/DocumentKeys.h"
+#include "app/DocRef.h"
 #include "data/DataHistory.h"
 #include "data/DataLayout.h"
 #include "data/DataLibrary.h"
 #include "data/DataSetting.h"
 #include "data/DataShortkey.h"
 #include "data/DataUrls.h"
+#include "tools/DlgProgress.h"
+#include "transfer/FileObjects.h"
 #include "transfer/JobThreads.h"
 #include "transfer/WatchData.h"
+#include "viewer/HHView.h"
 #include "win/CommandBar.h"
 #include "win/MessageLoop.h"
 #include "win/UpdateUI.h"
@@ -23,7 +26,7 @@ class CMainFrame : public win::CWindowImpl,
 public:
     static constexpr wchar_t kClassName[] = L"FolivexMainFrame";
 
-    CMainFrame() : m_history(m_setting), m_urls(m_setting) {}
+    CMainFrame() : m_history(m_setting), m_urls(m_setting), m_view(m_setting, m_shortkey) {}
     ~CMainFrame() override = default;
 
     // Creates the frame at the system's default position and size; nullptr when creation was refused.
@@ -34,6 +37,17 @@ public:
     [[nodiscard]] bool SaveMainPlacement();
 
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+    // Opening documents in this window (the progress dialog runs until the document is shown or failed) or in
+    // a new process. False only for a failure before the work started; later failures show their own message.
+    bool OpenFile(const std::wstring& path, const transfer::CTopicStr& topic);
+    bool OpenUrl(const transfer::CUrlConn& url, const transfer::CTopicStr& topic);
+    bool OpenInNewWindow(const std::wstring& path, const transfer::CTopicStr& topic);
+    bool OpenInNewWindow(const transfer::CUrlConn& url, const transfer::CTopicStr& topic);
+    bool OpenDocRef(const DocRef& ref, bool newWindow, HWND focusBack);
+    // Shows the open or URL dialog pre-filled from the reference: 1 confirmed (the reference and the
+    // new-window state take the user's choice), 0 cancelled, -1 failed.
+    int ConfirmAndOpen(DocRef& ref, bool& newWindow);
 
     // The keyboard dispatch of every message the thread's loop retrieves (also the frame's message filter).
     bool TranslateKeys(MSG& msg);
@@ -52,6 +66,25 @@ private:
     [[nodiscard]] bool StartWorkers(const std::wstring& execDir);
     [[nodiscard]] bool StopWorkers();
     void OnReload(DWORD mask);
+    void OnCmdLine();
+    void OnDocReady(std::unique_ptr<transfer::CFileHandle> document);
+    void OnDownloaded(std::unique_ptr<transfer::CComm> job);
+    void OnLogin(std::unique_ptr<transfer::CComm> job);
+    void OnOpenRequest(std::unique_ptr<DocRef> ref, LPARAM flags);
+    void OnSaved(std::unique_ptr<transfer::CFileOpe> job);
+    bool StartDownload(std::unique_ptr<transfer::CComm> job);
+    void OnFileOpen();
+    void OnUrlOpen();
+    void SaveDocumentCopy();
+    void OnFileClose();
+    void OnOpenCurrentInNewWindow();
+    // Adds the shown document to the history; the error text when that failed.
+    std::wstring AddToHistory(const transfer::CPropDoc& props, const std::wstring& topic);
+    // Ends the progress dialog; reports its own failure at once.
+    void EndProgress();
+    void RepaintNow();
+    [[nodiscard]] HWND DialogOwner() const;
+    [[nodiscard]] std::wstring ResolveDocumentPath(const std::wstring& path) const;
     void OnAbort();
     void OnWatchError();
     void OnClose();
@@ -75,6 +108,10 @@ private:
     data::CDataShortkey m_shortkey;
     data::CDataUrls m_urls;
     win::CCommandBar m_commandBar;
+    viewer::CHHViewEx m_view;
+    tools::CDlgProgress m_progress;
+    // The topic to show once the running download has finished.
+    transfer::CTopicStr m_downloadTopic;
     // Last members: destroyed first, so no worker outlives what it reports to.
     transfer::CFileThread m_fileThread;
     transfer::CCommThread m_commThread;

@@ -192,6 +192,21 @@ bool CFileTemp::CreateTemp(DWORD access, DWORD share) {
     return OpenExisting(access, share);
 }
 
+bool CFileTemp::Adopt(std::wstring path) {
+    if (IsOpen() || !GetPath().empty() || path.empty()) {
+        return false;
+    }
+    SetPath(std::move(path));
+    return true;
+}
+
+std::wstring CFileTemp::Release() {
+    (void)Close();
+    std::wstring path = GetPath();
+    SetPath({});
+    return path;
+}
+
 CFileChmTemp::CFileChmTemp() : CFileTemp(L"chm", DocumentExtension()) {}
 
 bool CFileChmTemp::Open() {

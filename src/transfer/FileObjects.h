@@ -89,6 +89,11 @@ public:
     // Creates the file, gives it the extension, and opens it.
     [[nodiscard]] virtual bool CreateTemp(DWORD access, DWORD share);
 
+    // Takes over a file made elsewhere (a download's output): it is deleted with this object.
+    [[nodiscard]] bool Adopt(std::wstring path);
+    // Closes the file and hands it over to the caller: it is no longer deleted with this object.
+    [[nodiscard]] std::wstring Release();
+
     [[nodiscard]] const std::wstring& GetPrefix() const noexcept { return m_prefix; }
     [[nodiscard]] const std::wstring& GetExtension() const noexcept { return m_extension; }
 

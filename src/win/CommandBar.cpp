@@ -44,11 +44,11 @@ CCommandBar::~CCommandBar() {
 
 HWND CCommandBar::Create(HWND parent, HWND notify) {
     m_notify = notify;
-    const HWND bar = ::CreateWindowExW(
-        0, TOOLBARCLASSNAMEW, nullptr,
-        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | CCS_NODIVIDER | CCS_NORESIZE |
-            CCS_NOPARENTALIGN | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TRANSPARENT,
-        0, 0, 100, 22, parent, nullptr, CAppModule::Instance(), nullptr);
+    const HWND bar =
+        ::CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
+                          WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | CCS_NODIVIDER | CCS_NORESIZE |
+                              CCS_NOPARENTALIGN | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TRANSPARENT,
+                          0, 0, 100, 22, parent, nullptr, CAppModule::Instance(), nullptr);
     if (!bar) {
         return nullptr;
     }
@@ -101,8 +101,8 @@ bool CCommandBar::LoadImages(UINT id) {
     if (!data || size < 8 || data[0] != 1 || size < 8u + 2u * data[3]) {
         return false;
     }
-    CBitmap bitmap(static_cast<HBITMAP>(
-        ::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    CBitmap bitmap(
+        static_cast<HBITMAP>(::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!bitmap) {
         return false;
     }
@@ -148,7 +148,9 @@ bool CCommandBar::AddToRebar(HWND rebar) {
     return ::SendMessageW(rebar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band)) != 0;
 }
 
-int CCommandBar::ButtonCount() const { return static_cast<int>(::SendMessageW(m_hWnd, TB_BUTTONCOUNT, 0, 0)); }
+int CCommandBar::ButtonCount() const {
+    return static_cast<int>(::SendMessageW(m_hWnd, TB_BUTTONCOUNT, 0, 0));
+}
 
 int CCommandBar::FindMnemonic(wchar_t key) const {
     if (!m_menu || !key) {
@@ -175,7 +177,9 @@ int CCommandBar::FindMnemonic(wchar_t key) const {
     return -1;
 }
 
-void CCommandBar::SetHot(int index) { Send(TB_SETHOTITEM, static_cast<WPARAM>(index)); }
+void CCommandBar::SetHot(int index) {
+    Send(TB_SETHOTITEM, static_cast<WPARAM>(index));
+}
 
 bool CCommandBar::OnKeyMenu(wchar_t key) {
     if (!m_hWnd || !m_menu) {
@@ -247,6 +251,20 @@ void CCommandBar::AddMenuImages(HMENU popup) {
     }
 }
 
+bool CCommandBar::TrackPopup(HMENU popup, int x, int y) {
+    if (!popup || !m_hWnd) {
+        return false;
+    }
+    // The bar owns the menu so that it measures and draws the images; the notify window gets the command.
+    ::SetLastError(0);
+    const auto command = static_cast<UINT>(::TrackPopupMenuEx(
+        popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, m_hWnd, nullptr));
+    if (command && m_notify) {
+        ::SendMessageW(m_notify, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    }
+    return command != 0 || ::GetLastError() == 0;
+}
+
 void CCommandBar::TrackMenu(int index, bool selectFirst) {
     const int count = ButtonCount();
     if (!m_menu || index < 0 || index >= count || m_trackIndex >= 0) {
@@ -278,9 +296,9 @@ void CCommandBar::TrackMenu(int index, bool selectFirst) {
         TPMPARAMS params{};
         params.cbSize = sizeof(params);
         params.rcExclude = rc;
-        command = static_cast<UINT>(::TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL |
-                                                                  TPM_LEFTBUTTON | TPM_RETURNCMD,
-                                                       rc.left, rc.bottom, m_hWnd, &params));
+        command = static_cast<UINT>(
+            ::TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL | TPM_LEFTBUTTON | TPM_RETURNCMD,
+                               rc.left, rc.bottom, m_hWnd, &params));
         if (t_menuHook) {
             ::UnhookWindowsHookEx(t_menuHook);
         }

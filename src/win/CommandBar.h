@@ -38,6 +38,9 @@ public:
     void TrackMenu(int index, bool selectFirst);
     // The top-level item whose mnemonic is `key`, or -1.
     [[nodiscard]] int FindMnemonic(wchar_t key) const;
+    // Shows `popup` as a context menu at screen point (x, y) with the bar's images and the notify window's
+    // item states; the chosen command goes to the notify window. False when the menu could not be shown.
+    bool TrackPopup(HMENU popup, int x, int y);
 
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 

@@ -1,5 +1,7 @@
 #include "win/Path.h"
 
+#include "win/Strings.h"
+
 #include <windows.h>
 #include <shlwapi.h>
 
@@ -66,6 +68,48 @@ std::wstring ModuleFileName(void* module) {
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::wstring FullPath(std::wstring_view path) {
+    if (path.empty()) {
+        return {};
+    }
+    const std::wstring given(path);
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetFullPathNameW(given.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+        if (length == 0) {
+            return {};
+        }
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(length);
+    }
+}
+
+bool FileExists(std::wstring_view path) {
+    if (path.empty()) {
+        return false;
+    }
+    const DWORD attributes = ::GetFileAttributesW(std::wstring(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool SamePath(std::wstring_view a, std::wstring_view b) {
+    // A drive root keeps its backslash: "C:" alone would mean the drive's current directory.
+    const auto normal = [](std::wstring_view path) {
+        std::wstring full = FullPath(path);
+        if (full.size() > 3 && full.back() == L'\\') {
+            full.pop_back();
+        }
+        return full;
+    };
+    const std::wstring fullA = normal(a);
+    const std::wstring fullB = normal(b);
+    return !fullA.empty() && !fullB.empty() && EqualsNoCase(fullA, fullB);
 }
 
 } // namespace win

@@ -23,6 +23,14 @@ std::wstring TrimPath(std::wstring_view path);
 // The folder part of a path: everything before the last component.
 std::wstring ParentFolder(std::wstring_view path);
 
+// The full path of `path` as the platform resolves it, however long; empty when it has none.
+std::wstring FullPath(std::wstring_view path);
+// Whether the path names an existing file (not a folder).
+[[nodiscard]] bool FileExists(std::wstring_view path);
+// Whether two paths name the same place: both made absolute, a trailing backslash dropped, letters compared
+// without case as the file system does.
+[[nodiscard]] bool SamePath(std::wstring_view a, std::wstring_view b);
+
 // The module file name of `module` (the executable for nullptr), however long.
 std::wstring ModuleFileName(void* module = nullptr);
 

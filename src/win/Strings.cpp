@@ -2,6 +2,7 @@
 
 #include "win/Module.h"
 
+#include <climits>
 #include <limits>
 
 namespace win {
@@ -67,6 +68,14 @@ bool EqualsNoCaseAscii(std::wstring_view a, std::wstring_view b) noexcept {
         }
     }
     return true;
+}
+
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) noexcept {
+    if (a.size() > INT_MAX || b.size() > INT_MAX) {
+        return false;
+    }
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
 }
 
 } // namespace win

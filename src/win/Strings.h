@@ -19,5 +19,7 @@ std::string WideToUtf8(std::wstring_view wide);
 
 // ASCII-only case-insensitive comparison, as the platform's path comparisons need.
 bool EqualsNoCaseAscii(std::wstring_view a, std::wstring_view b) noexcept;
+// Case-insensitive comparison over all of Unicode, as the file system compares names.
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) noexcept;
 
 } // namespace win

@@ -16,10 +16,11 @@
 
 namespace {
 
-// Records the commands that reach the frame, before the frame handles them.
+// Records the commands that reach the frame and keeps them from it: they would open its modal dialogs.
 LRESULT CALLBACK RecordCommands(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
     if (msg == WM_COMMAND) {
         reinterpret_cast<std::vector<UINT>*>(ref)->push_back(LOWORD(wp));
+        return 0;
     }
     return ::DefSubclassProc(hwnd, msg, wp, lp);
 }
@@ -58,8 +59,11 @@ protected:
     void StartFrame() {
         ASSERT_NE(m_frame.CreateFrame(), nullptr);
         ASSERT_TRUE(::SetWindowSubclass(m_frame.m_hWnd, &RecordCommands, 1, reinterpret_cast<DWORD_PTR>(&m_commands)));
-        // The frame loads its stores from the message it posted to itself at creation.
+        // The frame loads its stores from the message it posted to itself at creation; the command line it
+        // would read is this test program's.
         MSG msg{};
+        while (::PeekMessageW(&msg, m_frame.m_hWnd, WM_APP_CMDLINE, WM_APP_CMDLINE, PM_REMOVE)) {
+        }
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             ::DispatchMessageW(&msg);
         }
@@ -138,6 +142,43 @@ TEST_F(FrameKeys, AReloadRequestReadsAKeyFileWrittenLater) {
     EXPECT_TRUE(Press(VK_F2));
     EXPECT_FALSE(Press(VK_F11));
     EXPECT_EQ(m_commands, (std::vector<UINT>{ID_FILE_CLOSE}));
+}
+
+// The frame's document commands and their menu states, in this process.
+class FrameDocuments : public FrameKeys {
+protected:
+    void SetUp() override {
+        FrameKeys::SetUp();
+        StartFrame();
+        // Commands must reach the frame itself here.
+        ::RemoveWindowSubclass(m_frame.m_hWnd, &RecordCommands, 1);
+    }
+    // Enabled states as the frame computes them when a menu opens.
+    bool Enabled(UINT id) {
+        const HMENU menu = ::CreatePopupMenu();
+        ::SendMessageW(m_frame.m_hWnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+        ::DestroyMenu(menu);
+        return m_frame.UIIsEnabled(id);
+    }
+};
+
+TEST_F(FrameDocuments, CloseAndSaveFollowTheShownDocument) {
+    EXPECT_TRUE(Enabled(ID_FILE_OPEN));
+    EXPECT_FALSE(Enabled(ID_FILE_CLOSE));
+    EXPECT_FALSE(Enabled(ID_FILE_SAVE));
+    EXPECT_FALSE(Enabled(ID_OPEN_NEW_WINDOW));
+
+    ASSERT_TRUE(m_frame.OpenFile(TestDocument(L"alpha"), {}));
+    EXPECT_EQ(m_frame.GetText(), L"Alpha Document - Folivex");
+    EXPECT_TRUE(Enabled(ID_FILE_CLOSE));
+    EXPECT_TRUE(Enabled(ID_FILE_SAVE));
+    EXPECT_TRUE(Enabled(ID_OPEN_NEW_WINDOW));
+
+    ::SendMessageW(m_frame.m_hWnd, WM_COMMAND, ID_FILE_CLOSE, 0);
+    EXPECT_EQ(m_frame.GetText(), L"Folivex");
+    EXPECT_FALSE(Enabled(ID_FILE_CLOSE));
+    EXPECT_FALSE(Enabled(ID_FILE_SAVE));
+    EXPECT_FALSE(Enabled(ID_OPEN_NEW_WINDOW));
 }
 
 } // namespace

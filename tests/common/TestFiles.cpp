@@ -1,5 +1,7 @@
 #include "common/TestFiles.h"
 
+#include "win/Strings.h"
+
 #include "xml/XmlFile.h"
 #include "xml/XmlStore.h"
 
@@ -74,4 +76,14 @@ bool ReloadFromText(xml::CXmlStore& store, const std::wstring& folder, const std
     }
     store.SetFolder(folder);
     return store.Reload();
+}
+
+std::wstring TestDocument(const std::wstring& name) {
+    // The build gives its folder as its host sees it; a Unix path is reached through the Z: drive.
+    std::wstring folder = win::Utf8ToWide(FOLIVEX_TEST_CHM_DIR);
+    if (!folder.empty() && folder.front() == L'/') {
+        folder.insert(0, L"Z:");
+    }
+    std::replace(folder.begin(), folder.end(), L'/', L'\\');
+    return folder + L"\\" + name + L".chm";
 }

@@ -9,6 +9,10 @@ namespace xml {
 class CXmlStore;
 }
 
+// A help document compiled for the tests ("alpha" titled "Alpha Document", "beta" titled "Beta Document"),
+// as a path this process can open.
+std::wstring TestDocument(const std::wstring& name);
+
 // The declaration line every data file starts with.
 inline const std::string kXmlHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""Loopback HTTP server for the download tests; the path picks the misbehaviour. Usage: http_test_server.py PORT"""
+"""Loopback HTTP server for the download tests; the path picks the misbehaviour.
+Usage: http_test_server.py PORT [DOC_DIR]   (DOC_DIR: help documents served under /doc/ and, with a login, /basicdoc/)"""
 import base64
+import os
 import http.server
 import socketserver
 import sys
@@ -11,6 +13,7 @@ BODY = bytes(i % 251 for i in range(5000))
 BASIC = "Basic " + base64.b64encode(b"folivex:secret").decode()
 CHALLENGES = {"/basic": 'Basic realm="folivex"',
               "/digest": 'Digest realm="folivex", qop="auth", nonce="5f0e1b7c2d9a4e6f", algorithm=MD5'}
+DOC_DIR = sys.argv[2] if len(sys.argv) > 2 else None
 hits = {}
 hits_lock = threading.Lock()
 
@@ -40,7 +43,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def do_GET(self):
         path = self.path.split("?", 1)[0]
-        if path.startswith("/count/"):
+        if DOC_DIR and (path.startswith("/doc/") or path.startswith("/basicdoc/")):
+            if path.startswith("/basicdoc/") and self.headers.get("Authorization") != BASIC:
+                self.answer(401, b"denied", extra=[("WWW-Authenticate", CHALLENGES["/basic"])])
+                return
+            name = os.path.basename(path)
+            try:
+                with open(os.path.join(DOC_DIR, name), "rb") as document:
+                    self.answer(200, document.read())
+            except OSError:
+                self.answer(404)
+        elif path.startswith("/count/"):
             with hits_lock:
                 hits[path] = hits.get(path, 0) + 1
                 self.answer(200, f"hit {hits[path]}".encode())

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Starts or stops the loopback servers of the download tests: servers.sh STATE_DIR HTTP_PORT FTP_PORT start|stop
+# Starts or stops the loopback servers of the download tests:
+#   servers.sh STATE_DIR HTTP_PORT FTP_PORT start|stop [DOC_DIR]   (DOC_DIR: help documents the HTTP server serves)
 set -euo pipefail
 python=/usr/bin/python3 # Debian's interpreter: the FTP server library is a Debian package.
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-state=$1 http_port=$2 ftp_port=$3 pidfile="$1/servers.pid"
+state=$1 http_port=$2 ftp_port=$3 doc_dir=${5:-} pidfile="$1/servers.pid"
 
 stop_servers() {
     if [ -f "$pidfile" ]; then
@@ -19,7 +20,7 @@ port_open() {
 [ "$4" = stop ] && { stop_servers; exit 0; }
 mkdir -p "$state"
 stop_servers
-nohup "$python" "$here/http_test_server.py" "$http_port" </dev/null >"$state/http.log" 2>&1 &
+nohup "$python" "$here/http_test_server.py" "$http_port" ${doc_dir:+"$doc_dir"} </dev/null >"$state/http.log" 2>&1 &
 echo $! >>"$pidfile"
 nohup "$python" "$here/ftp_test_server.py" "$ftp_port" "$state/ftp_root" </dev/null >"$state/ftp.log" 2>&1 &
 echo $! >>"$pidfile"

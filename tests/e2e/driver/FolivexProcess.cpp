@@ -1,5 +1,7 @@
 #include "driver/FolivexProcess.h"
 
+#include "app/CmdLine.h"
+
 #include "driver/Windows.h"
 #include "win/Strings.h"
 
@@ -50,17 +52,25 @@ bool CFolivexProcess::Prepare() {
     return true;
 }
 
-bool CFolivexProcess::Start() {
+bool CFolivexProcess::Start() { return Start({}, {}); }
+
+bool CFolivexProcess::Start(const std::vector<std::wstring>& args, const std::wstring& currentFolder) {
     if (m_process || !Prepare()) {
         return false;
     }
-    std::wstring command = L"\"" + m_exePath + L"\"";
+    // Quoted as the program's own new windows quote them, so every text arrives as it was given.
+    std::wstring command = QuoteArgument(m_exePath);
+    for (const std::wstring& arg : args) {
+        command += L' ';
+        command += QuoteArgument(arg);
+    }
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    // The program's folder as its current folder too, so nothing it does lands in the test's own folder.
-    if (!::CreateProcessW(m_exePath.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          m_folder.Path().c_str(), &startup, &info)) {
+    // By default the program's folder is its current folder too, so nothing lands in the test's own folder.
+    const std::wstring& folder = currentFolder.empty() ? m_folder.Path() : currentFolder;
+    if (!::CreateProcessW(m_exePath.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                          &startup, &info)) {
         return false;
     }
     win::CHandle thread(info.hThread);
@@ -86,6 +96,10 @@ HWND CFolivexProcess::WaitForMainWindow(Timeout timeout) {
 
 std::wstring CFolivexProcess::Caption() const {
     return m_mainWindow ? WindowText(m_mainWindow) : std::wstring();
+}
+
+bool CFolivexProcess::WaitForCaption(std::wstring_view expected, Timeout timeout) const {
+    return m_mainWindow && WaitUntil([&] { return WindowText(m_mainWindow) == expected; }, timeout, m_process.Get());
 }
 
 std::optional<MessageBoxInfo> CFolivexProcess::WaitForMessageBox(Timeout timeout) const {

@@ -31,6 +31,8 @@ public:
     [[nodiscard]] bool Prepare();
     // Prepares when needed and starts the copy. One process per object: false when one was already started.
     [[nodiscard]] bool Start();
+    // The same with command-line arguments, and optionally another current folder than the program's own.
+    [[nodiscard]] bool Start(const std::vector<std::wstring>& args, const std::wstring& currentFolder = {});
 
     // The visible main frame of the process, once it exists; nullptr on time-out or when the process ended.
     // The frame found here is the one MainWindow(), Caption(), the commands and Close() act on.
@@ -39,6 +41,8 @@ public:
     [[nodiscard]] HWND FindMainWindow() const;
     [[nodiscard]] HWND MainWindow() const noexcept { return m_mainWindow; }
     [[nodiscard]] std::wstring Caption() const;
+    // True once the main frame's caption is exactly `expected`.
+    bool WaitForCaption(std::wstring_view expected, Timeout timeout = kDefaultTimeout) const;
 
     // The first dialog-manager window of the process read as a message box; nothing on time-out.
     std::optional<MessageBoxInfo> WaitForMessageBox(Timeout timeout = kDefaultTimeout) const;

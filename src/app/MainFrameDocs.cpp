@@ -1,0 +1,487 @@
+// The main frame's document work: opening from a file, a URL, a reference or a request; the downloads and
+// their logins; saving a copy; closing; opening in a new window.
+
+#include "app/AppMessages.h"
+#include "app/CmdLine.h"
+#include "app/ExeInfo.h"
+#include "app/MainFrame.h"
+#include "data/DataLibrary.h"
+#include "tools/DlgFile.h"
+#include "tools/DlgUrlDocOpen.h"
+#include "tools/DlgUrlLogin.h"
+#include "transfer/FileCopy.h"
+#include "transfer/InetDownload.h"
+#include "win/MessageBox.h"
+#include "win/Strings.h"
+
+#include "resource.h"
+
+#include <ctime>
+
+namespace {
+
+constexpr size_t kMaxTitle = 260;
+
+void ShowError(HWND owner, const std::wstring& text) {
+    if (!text.empty()) {
+        win::MessageBoxFor(owner, text, MB_OK | MB_ICONERROR);
+    }
+}
+
+void ShowError(HWND owner, UINT id) {
+    ShowError(owner, win::LoadStr(id));
+}
+
+int64_t Now() {
+    return static_cast<int64_t>(std::time(nullptr));
+}
+
+template <typename T> std::unique_ptr<T> TakeOwned(WPARAM wp) {
+    return std::unique_ptr<T>(reinterpret_cast<T*>(wp));
+}
+
+// Posts `object` to the window; it comes back owned by the handler, or is destroyed here when the post fails.
+template <typename T> bool PostOwned(HWND window, UINT message, std::unique_ptr<T> object, LPARAM lp = 0) {
+    if (!::PostMessageW(window, message, reinterpret_cast<WPARAM>(object.get()), lp)) {
+        return false;
+    }
+    (void)object.release();
+    return true;
+}
+
+data::CDataUrl ToDataUrl(const transfer::CUrlConn& url) {
+    // The password never leaves memory.
+    data::CDataUrl record;
+    record.address = url.Address().Url();
+    record.user = url.user;
+    record.cache = url.cache != 0;
+    record.pasv = url.pasv != 0;
+    return record;
+}
+
+} // namespace
+
+HWND CMainFrame::DialogOwner() const {
+    const HWND active = ::GetActiveWindow();
+    return active ? active : m_hWnd;
+}
+
+std::wstring CMainFrame::ResolveDocumentPath(const std::wstring& path) const {
+    return data::CDataLibrary::ToAbsolutePath(path, ExeInfo::GetExecDir());
+}
+
+void CMainFrame::RepaintNow() {
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void CMainFrame::EndProgress() {
+    if (!m_progress.End()) {
+        ShowError(m_hWnd, IDS_ERR_PROGRESS);
+    }
+}
+
+// ---- Opening a local document
+
+bool CMainFrame::OpenFile(const std::wstring& path, const transfer::CTopicStr& topic) {
+    const std::wstring full = ResolveDocumentPath(path);
+    if (full.empty()) {
+        return false;
+    }
+    auto document = std::make_unique<transfer::CFileChm>(full);
+    if (!topic.IsEmpty()) {
+        document->SetProperty(L"topic", topic.Text());
+    }
+    if (!PostOwned(m_hWnd, WM_APP_DOC_READY, std::move(document))) {
+        return false;
+    }
+    m_progress.SetText(IDS_PROGRESS_OPENING);
+    m_progress.SetMode(0);
+    return m_progress.Run(DialogOwner()) == 1;
+}
+
+void CMainFrame::OnDocReady(std::unique_ptr<transfer::CFileHandle> document) {
+    RepaintNow();
+    std::wstring error;
+    if (!document) {
+        error = win::LoadStr(IDS_ERR_DOC_OPEN);
+    } else {
+        const std::wstring path = document->GetPath();
+        const std::wstring topic = document->GetProperty(L"topic");
+        const int64_t opened = Now();
+        if (!m_view.Open(std::move(document))) {
+            error = win::LoadStr(IDS_ERR_DOC_OPEN);
+        } else {
+            transfer::CPropDoc props;
+            props.title = m_view.GetTitle().substr(0, kMaxTitle);
+            props.filePath = path;
+            props.opened = opened;
+            m_view.SetDocProperties(props);
+            transfer::CPropFile file;
+            if (!file.ReadFrom(path)) {
+                error = win::LoadStr(IDS_ERR_DOC_OPEN);
+            } else {
+                m_view.SetFileProperties(file);
+                error = AddToHistory(props, topic);
+            }
+        }
+    }
+    EndProgress();
+    RepaintNow();
+    ShowError(m_hWnd, error);
+}
+
+std::wstring CMainFrame::AddToHistory(const transfer::CPropDoc& props, const std::wstring& topic) {
+    data::CDataDoc doc;
+    doc.title = props.title;
+    doc.time = props.opened;
+    if (props.GetKind() == transfer::CPropDoc::Kind::Local) {
+        doc.file.path = props.filePath;
+    } else {
+        static_cast<data::CDataUrl&>(doc.url) = ToDataUrl(props.connection);
+    }
+    doc.topic.path = topic;
+    if (m_history.Add(doc)) {
+        return {};
+    }
+    return win::TextWithDetail(IDS_ERR_HISTORY_ADD, m_history.GetError());
+}
+
+// ---- Opening from a URL
+
+bool CMainFrame::OpenUrl(const transfer::CUrlConn& url, const transfer::CTopicStr& topic) {
+    // The temporary document is made (and named) here; the download job owns it until it is shown.
+    transfer::CFileChmTemp temporary;
+    if (!temporary.Open()) {
+        return false;
+    }
+    auto output = std::make_unique<transfer::CDownloadFile>(temporary.Release(), true);
+    m_downloadTopic = topic;
+    auto job = std::make_unique<transfer::CCommDL>(m_hWnd, WM_APP_DOWNLOADED);
+    job->Settings().SetTimeoutSeconds(m_setting.GetComm().timeout);
+    job->Connection() = url;
+    job->SetOutputFile(std::move(output));
+    return StartDownload(std::move(job));
+}
+
+bool CMainFrame::StartDownload(std::unique_ptr<transfer::CComm> job) {
+    if (!m_commThread.Submit(job)) {
+        return false;
+    }
+    m_progress.SetText(IDS_PROGRESS_DOWNLOADING);
+    m_progress.SetMode(tools::CDlgProgress::kModeBar | tools::CDlgProgress::kModeCancel);
+    return m_progress.Run(DialogOwner()) == 1;
+}
+
+void CMainFrame::OnDownloaded(std::unique_ptr<transfer::CComm> job) {
+    RepaintNow();
+    std::wstring error;
+    std::wstring warning;
+    m_progress.SetText(IDS_PROGRESS_OPENING);
+    m_progress.SetMode(0);
+    if (!m_progress.Refresh()) {
+        error = win::LoadStr(IDS_ERR_PROGRESS);
+    } else if (!job) {
+        error = win::LoadStr(IDS_ERR_COMM);
+    } else if (job->GetStatus() == transfer::kCommStatusCancelled) {
+        warning = win::LoadStr(IDS_COMM_ABORTED);
+    } else if (job->GetStatus() == transfer::kCommStatusAuth) {
+        if (!PostOwned(m_hWnd, WM_APP_LOGIN, std::move(job))) {
+            error = win::LoadStr(IDS_ERR_COMM);
+        }
+    } else if (job->GetStatus() == transfer::kCommStatusSuccess) {
+        const transfer::CUrlConn connection = job->Connection();
+        std::unique_ptr<transfer::CDownloadFile> output = job->TakeOutputFile();
+        auto document = std::make_unique<transfer::CFileChmTemp>();
+        if (!output || !document->Adopt(output->Path())) {
+            error = win::LoadStr(IDS_ERR_DOC_OPEN);
+        } else {
+            // The document object deletes the temporary file from now on, whatever happens to it.
+            output->Keep();
+            output.reset();
+            if (!m_downloadTopic.IsEmpty()) {
+                document->SetProperty(L"topic", m_downloadTopic.Text());
+            }
+            const int64_t opened = Now();
+            if (!m_view.Open(std::move(document))) {
+                error = win::LoadStr(IDS_ERR_DOC_OPEN);
+            } else {
+                transfer::CPropDoc props;
+                props.title = m_view.GetTitle().substr(0, kMaxTitle);
+                props.connection = connection;
+                props.opened = opened;
+                m_view.SetDocProperties(props);
+                transfer::CPropFile file;
+                file.SetFrom(job->GetFileInformation());
+                m_view.SetFileProperties(file);
+                error = AddToHistory(props, m_downloadTopic.Text());
+            }
+        }
+    } else {
+        error = transfer::CommErrorText(*job);
+    }
+    EndProgress();
+    RepaintNow();
+    ShowError(m_hWnd, error);
+    if (!warning.empty()) {
+        win::MessageBoxFor(m_hWnd, warning, MB_OK | MB_ICONWARNING);
+    }
+}
+
+void CMainFrame::OnLogin(std::unique_ptr<transfer::CComm> job) {
+    const HWND focus = ::GetFocus();
+    ::SetFocus(m_hWnd);
+    if (!job) {
+        ShowError(m_hWnd, IDS_ERR_COMM);
+    } else {
+        tools::CDlgUrlLogin dialog(job->Connection(), job->GetAuthRequest(), job->GetLoginRetryCount());
+        if (dialog.DoModal(DialogOwner()) == IDOK) {
+            job->SetLoginRetryCount(job->GetLoginRetryCount() + 1);
+            transfer::CUrlConn connection = job->Connection();
+            connection.login = 1;
+            connection.user = dialog.User();
+            connection.password = dialog.Password();
+            job->Connection() = connection;
+            if (!StartDownload(std::move(job))) {
+                ShowError(m_hWnd, IDS_ERR_COMM);
+            }
+        }
+        // Cancelled: the job and its temporary file go here, silently.
+    }
+    if (focus && ::IsWindow(focus)) {
+        ::SetFocus(focus);
+    }
+}
+
+// ---- References and requests
+
+bool CMainFrame::OpenDocRef(const DocRef& ref, bool newWindow, HWND focusBack) {
+    ::SetFocus(m_hWnd);
+    bool ok = false;
+    switch (ref.kind) {
+    case DocRef::Kind::File:
+        ok = newWindow ? OpenInNewWindow(ref.path, ref.topic) : OpenFile(ref.path, ref.topic);
+        break;
+    case DocRef::Kind::Url:
+        ok = newWindow ? OpenInNewWindow(ref.url, ref.topic) : OpenUrl(ref.url, ref.topic);
+        break;
+    default:
+        break;
+    }
+    if (focusBack && ::IsWindow(focusBack)) {
+        ::SetFocus(focusBack);
+    }
+    return ok;
+}
+
+int CMainFrame::ConfirmAndOpen(DocRef& ref, bool& newWindow) {
+    if (ref.kind == DocRef::Kind::File) {
+        const std::wstring resolved = ResolveDocumentPath(ref.path);
+        if (resolved.empty()) {
+            return -1;
+        }
+        tools::CDlgFileDocOpen dialog(m_setting, ExeInfo::GetExecDir());
+        if (!dialog.Show(DialogOwner(), resolved, newWindow)) {
+            return 0;
+        }
+        if (!win::EqualsNoCase(dialog.Path(), resolved)) {
+            ref.path = dialog.Path();
+            ref.topic.Clear();
+        }
+        newWindow = dialog.NewWindow();
+        return 1;
+    }
+    if (ref.kind == DocRef::Kind::Url) {
+        tools::CDlgUrlDocOpen dialog(m_urls, &ref.url);
+        const INT_PTR result = dialog.DoModal(DialogOwner());
+        if (result != IDOK) {
+            return result == IDCANCEL ? 0 : -1;
+        }
+        transfer::CUrlConn confirmed = dialog.Connection();
+        if (confirmed.Address().Url() == ref.url.Address().Url()) {
+            confirmed.user = ref.url.user;
+            confirmed.password = ref.url.password;
+        } else {
+            confirmed.user.clear();
+            confirmed.password.clear();
+        }
+        confirmed.login = 0;
+        ref.url = confirmed;
+        newWindow = dialog.NewWindow();
+        return 1;
+    }
+    return -1;
+}
+
+void CMainFrame::OnOpenRequest(std::unique_ptr<DocRef> ref, LPARAM flags) {
+    bool ok = false;
+    if (ref && !(flags & kOpenConfirm)) {
+        ok = OpenDocRef(*ref, (flags & kOpenNewWindow) != 0, ::GetFocus());
+    } else if (ref) {
+        bool newWindow = false;
+        const int confirmed = ConfirmAndOpen(*ref, newWindow);
+        ok = confirmed == 0 || (confirmed == 1 && OpenDocRef(*ref, newWindow, ::GetFocus()));
+    }
+    if (!ok) {
+        ShowError(m_hWnd, IDS_ERR_DOC_OPEN);
+    }
+}
+
+// ---- New windows
+
+bool CMainFrame::OpenInNewWindow(const std::wstring& path, const transfer::CTopicStr& topic) {
+    CCmdLine command;
+    command.SetKind(CCmdLine::kPath);
+    command.SetPath(path);
+    command.SetTopic(topic);
+    std::wstring arguments;
+    return SaveMainPlacement() && command.Build(arguments) && LaunchNewWindow(arguments);
+}
+
+bool CMainFrame::OpenInNewWindow(const transfer::CUrlConn& url, const transfer::CTopicStr& topic) {
+    CCmdLine command;
+    command.SetKind(CCmdLine::kUrl);
+    command.SetUrl(url);
+    command.SetTopic(topic);
+    std::wstring arguments;
+    return SaveMainPlacement() && command.Build(arguments) && LaunchNewWindow(arguments);
+}
+
+void CMainFrame::OnOpenCurrentInNewWindow() {
+    const transfer::CFileHandle* document = m_view.GetDocument();
+    if (!document) {
+        return;
+    }
+    const transfer::CPropDoc& props = m_view.GetDocProperties();
+    DocRef ref;
+    const transfer::CTopicStr& shown = m_view.GetTopicProperties().topic;
+    ref.topic = shown.IsEmpty() ? transfer::CTopicStr(document->GetProperty(L"topic"), false) : shown;
+    if (props.GetKind() == transfer::CPropDoc::Kind::Url) {
+        ref.kind = DocRef::Kind::Url;
+        ref.url = props.connection;
+    } else {
+        ref.kind = DocRef::Kind::File;
+        ref.path = document->GetPath();
+    }
+    if (!OpenDocRef(ref, true, ::GetFocus())) {
+        ShowError(m_hWnd, IDS_ERR_DOC_OPEN);
+    }
+}
+
+// ---- Commands
+
+void CMainFrame::OnFileOpen() {
+    const transfer::CFileHandle* document = m_view.GetDocument();
+    const bool local = document && m_view.GetDocProperties().GetKind() == transfer::CPropDoc::Kind::Local;
+    tools::CDlgFileDocOpen dialog(m_setting, ExeInfo::GetExecDir());
+    if (!dialog.Show(DialogOwner(), local ? document->GetPath() : std::wstring(), false)) {
+        return;
+    }
+    if (dialog.NewWindow()) {
+        if (!OpenInNewWindow(dialog.Path(), {})) {
+            ShowError(m_hWnd, IDS_ERR_WINDOW);
+        }
+    } else if (!OpenFile(dialog.Path(), {})) {
+        ShowError(m_hWnd, IDS_ERR_DOC_OPEN);
+    }
+}
+
+void CMainFrame::OnUrlOpen() {
+    tools::CDlgUrlDocOpen dialog(m_urls, nullptr);
+    if (dialog.DoModal(DialogOwner()) != IDOK) {
+        return;
+    }
+    if (dialog.NewWindow()) {
+        if (!OpenInNewWindow(dialog.Connection(), {})) {
+            ShowError(m_hWnd, IDS_ERR_WINDOW);
+        }
+    } else if (!OpenUrl(dialog.Connection(), {})) {
+        ShowError(m_hWnd, IDS_ERR_COMM);
+    }
+}
+
+void CMainFrame::OnFileClose() {
+    if (m_view.HasDocument() && !m_view.Close(true)) {
+        ShowError(m_hWnd, IDS_ERR_DOC_CLOSE);
+    }
+    ::SetFocus(m_hWnd);
+}
+
+void CMainFrame::SaveDocumentCopy() {
+    if (!m_view.HasDocument()) {
+        return;
+    }
+    const transfer::CFileHandle* document = m_view.GetDocument();
+    if (!document) {
+        ShowError(m_hWnd, IDS_ERR_DOC_SAVE);
+        return;
+    }
+    tools::CDlgFileDocSave dialog(m_setting, ExeInfo::GetExecDir());
+    if (!dialog.Show(DialogOwner(), m_view.GetDocProperties().GetFileName(), document->GetPath(), false)) {
+        return;
+    }
+    auto copy = std::make_unique<transfer::CFileCopy>(m_hWnd, WM_APP_SAVED, document->GetPath(), dialog.Path(), true);
+    const int64_t now = Now();
+    copy->SetTimes(now, m_view.GetFileProperties().lastWriteTime, now);
+    copy->SetOpenInNewWindow(dialog.NewWindow());
+    std::unique_ptr<transfer::CFileOpe> job = std::move(copy);
+    if (!m_fileThread.Submit(job)) {
+        ShowError(m_hWnd, IDS_ERR_DOC_SAVE);
+        return;
+    }
+    m_progress.SetText(IDS_PROGRESS_SAVING);
+    m_progress.SetMode(tools::CDlgProgress::kModeBar);
+    if (m_progress.Run(DialogOwner()) != 1) {
+        ShowError(m_hWnd, IDS_ERR_PROGRESS);
+    }
+}
+
+void CMainFrame::OnSaved(std::unique_ptr<transfer::CFileOpe> job) {
+    RepaintNow();
+    std::wstring error;
+    const auto* copy = dynamic_cast<const transfer::CFileCopy*>(job.get());
+    if (!copy || job->GetStatus() != 0) {
+        error = win::LoadStr(IDS_ERR_DOC_SAVE);
+    } else if (copy->GetOpenInNewWindow() && !OpenInNewWindow(copy->GetDestination(), {})) {
+        error = win::LoadStr(IDS_ERR_WINDOW);
+    }
+    EndProgress();
+    RepaintNow();
+    ShowError(m_hWnd, error);
+}
+
+// ---- Start-up document
+
+void CMainFrame::OnCmdLine() {
+    CCmdLine command;
+    if (!command.Parse()) {
+        win::MessageBoxFor(m_hWnd, win::TextWithDetail(IDS_ERR_CMDLINE, command.GetError()), MB_OK | MB_ICONWARNING);
+        return;
+    }
+    bool ok = true;
+    switch (command.GetKind()) {
+    case CCmdLine::kPath:
+        ok = OpenFile(command.GetPath(), command.GetTopic());
+        break;
+    case CCmdLine::kUrl:
+        ok = OpenUrl(command.GetUrl(), command.GetTopic());
+        break;
+    default: {
+        const data::CDataSetDocView start = m_setting.GetDocView();
+        const transfer::CTopicStr topic(start.topic.path, false);
+        if (start.startDoc == data::StartDoc::File) {
+            ok = OpenFile(start.file.path, topic);
+        } else if (start.startDoc == data::StartDoc::Url) {
+            transfer::CUrlConn url;
+            ok = url.SetAddress(start.url.address);
+            url.user = start.url.user;
+            url.cache = start.url.cache ? 1 : 0;
+            url.pasv = start.url.pasv ? 1 : 0;
+            ok = ok && OpenUrl(url, topic);
+        }
+        break;
+    }
+    }
+    if (!ok) {
+        ShowError(m_hWnd, IDS_ERR_DOC_OPEN);
+    }
+}
