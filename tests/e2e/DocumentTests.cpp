@@ -282,13 +282,15 @@ TEST_F(UrlDocuments, SavedCopyTakesTheServersModificationTime) {
     ASSERT_NE(dialog, nullptr);
     const std::wstring copy = m_app.DataFolder() + L"\\copy.chm";
     ASSERT_TRUE(ChooseFile(dialog, copy));
-    ASSERT_TRUE(WaitUntil([&] { return ::GetFileAttributesW(copy.c_str()) != INVALID_FILE_ATTRIBUTES; }));
+    // The copy exists before its times are set: wait for the finished job, that is, the times it gives.
+    SYSTEMTIME written{};
+    EXPECT_TRUE(WaitUntil([&] {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        return ::GetFileAttributesExW(copy.c_str(), GetFileExInfoStandard, &data) &&
+               ::FileTimeToSystemTime(&data.ftLastWriteTime, &written) && written.wYear == 1994;
+    }));
     ASSERT_TRUE(WaitForNoDialog(m_app));
     EXPECT_EQ(ReadBytes(copy), ReadBytes(TestDocument(L"alpha")));
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    ASSERT_TRUE(::GetFileAttributesExW(copy.c_str(), GetFileExInfoStandard, &data));
-    SYSTEMTIME written{};
-    ASSERT_TRUE(::FileTimeToSystemTime(&data.ftLastWriteTime, &written));
     // The server's Last-Modified: Tue, 15 Nov 1994 08:12:31 GMT.
     EXPECT_EQ(written.wYear, 1994);
     EXPECT_EQ(written.wMonth, 11);

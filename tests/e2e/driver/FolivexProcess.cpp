@@ -52,7 +52,9 @@ bool CFolivexProcess::Prepare() {
     return true;
 }
 
-bool CFolivexProcess::Start() { return Start({}, {}); }
+bool CFolivexProcess::Start() {
+    return Start({}, {});
+}
 
 bool CFolivexProcess::Start(const std::vector<std::wstring>& args, const std::wstring& currentFolder) {
     if (m_process || !Prepare()) {

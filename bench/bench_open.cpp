@@ -1,0 +1,253 @@
+// Opening a large help document from the command line until its title shows in a window caption: Folivex against
+// the platform's own viewer (hh.exe) on the same file, alternating in one run, as medians and their ratio.
+// Two moments are taken: the caption showing the title, and that window's thread answering a message afterwards.
+// The viewer captions its window before it reads the contents and index, Folivex only once the document is open,
+// so the second moment ("ready") is the like-for-like one; both ratios are printed.
+//
+// usage: bench_open.exe [rounds] [document]
+// The document defaults to the one the build generates beside this program (large\bench.chm). Folivex runs from a
+// fresh copy in a temporary folder each round, because it keeps its data files beside its executable.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cwchar>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kDefaultRounds = 9;
+// The generated document's title, as its window definition gives it.
+constexpr wchar_t kTitle[] = L"Folivex Benchmark Reference";
+constexpr DWORD kShowTimeoutMs = 60000;
+constexpr DWORD kExitTimeoutMs = 10000;
+
+using Clock = std::chrono::steady_clock;
+
+std::wstring FullPath(const std::wstring& path) {
+    std::wstring full(MAX_PATH * 4, L'\0');
+    const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    full.resize(length < full.size() ? length : 0);
+    return full;
+}
+
+std::wstring ModuleFolder() {
+    std::wstring path(MAX_PATH * 4, L'\0');
+    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    path.resize(length);
+    return path.substr(0, path.find_last_of(L'\\'));
+}
+
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The viewer that ships with the system: in the Windows folder, or failing that the system folder.
+std::wstring SystemViewer() {
+    wchar_t folder[MAX_PATH] = {};
+    if (::GetWindowsDirectoryW(folder, MAX_PATH) && FileExists(std::wstring(folder) + L"\\hh.exe")) {
+        return std::wstring(folder) + L"\\hh.exe";
+    }
+    if (::GetSystemDirectoryW(folder, MAX_PATH) && FileExists(std::wstring(folder) + L"\\hh.exe")) {
+        return std::wstring(folder) + L"\\hh.exe";
+    }
+    return {};
+}
+
+struct WindowSearch {
+    DWORD pid;
+    const wchar_t* title; // null: any visible window of the process
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindows(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid != search->pid || !::IsWindowVisible(window)) {
+        return TRUE;
+    }
+    if (search->title) {
+        // Reads the caption without sending a message, so a busy process cannot stall the measurement.
+        wchar_t text[512] = {};
+        ::GetWindowTextW(window, text, 512);
+        if (!std::wcsstr(text, search->title)) {
+            return TRUE;
+        }
+    }
+    search->found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> VisibleWindows(DWORD pid, const wchar_t* title) {
+    WindowSearch search{pid, title, {}};
+    ::EnumWindows(CollectWindows, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Asks every visible window of the process to close, then waits; ends it by force only when it will not go.
+void CloseProcess(const PROCESS_INFORMATION& info) {
+    for (HWND window : VisibleWindows(info.dwProcessId, nullptr)) {
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    if (::WaitForSingleObject(info.hProcess, kExitTimeoutMs) != WAIT_OBJECT_0) {
+        std::printf("  (process %lu did not end after WM_CLOSE; terminated)\n", info.dwProcessId);
+        ::TerminateProcess(info.hProcess, 1);
+        ::WaitForSingleObject(info.hProcess, kExitTimeoutMs);
+    }
+}
+
+struct OpenTimes {
+    double firstWindowMs; // any visible window of the process: start-up, before the document
+    double titleMs;       // the window captioned with the document's title
+    double answerMs;      // that window's thread back at its message loop: whatever loads with the title is done
+};
+
+// Milliseconds from process creation until a visible window of it has the title in its caption; nothing when the
+// process ended or the time-out passed first.
+std::optional<OpenTimes> TimeOpen(const std::wstring& program, const std::wstring& document,
+                                  const std::wstring& folder) {
+    std::wstring command = L"\"" + program + L"\" \"" + document + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    const Clock::time_point start = Clock::now();
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+        std::printf("  cannot start %ls (error %lu)\n", program.c_str(), ::GetLastError());
+        return std::nullopt;
+    }
+    auto since = [start] { return std::chrono::duration<double, std::milli>(Clock::now() - start).count(); };
+    std::optional<OpenTimes> elapsed;
+    std::optional<double> firstWindow;
+    while (!elapsed) {
+        if (!firstWindow && !VisibleWindows(info.dwProcessId, nullptr).empty()) {
+            firstWindow = since();
+        }
+        if (const std::vector<HWND> titled = VisibleWindows(info.dwProcessId, kTitle); !titled.empty()) {
+            const double title = since();
+            DWORD_PTR ignored = 0;
+            ::SendMessageTimeoutW(titled.front(), WM_NULL, 0, 0, SMTO_NORMAL, kShowTimeoutMs, &ignored);
+            elapsed = OpenTimes{firstWindow.value_or(title), title, since()};
+        } else if (::WaitForSingleObject(info.hProcess, 1) == WAIT_OBJECT_0 ||
+                   Clock::now() - start > std::chrono::milliseconds(kShowTimeoutMs)) {
+            break;
+        }
+    }
+    CloseProcess(info);
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    return elapsed;
+}
+
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data{};
+    const HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            const std::wstring path = folder + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(path.c_str());
+            }
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+// One Folivex run from its own fresh folder, so every round starts with no data files, as a first start does.
+std::optional<OpenTimes> TimeFolivex(const std::wstring& built, const std::wstring& document, int round) {
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, temp);
+    const std::wstring folder = std::wstring(temp) + L"folivex-bench-" + std::to_wstring(::GetCurrentProcessId()) +
+                                L"-" + std::to_wstring(round);
+    RemoveTree(folder);
+    const std::wstring copy = folder + L"\\folivex.exe";
+    if (!::CreateDirectoryW(folder.c_str(), nullptr) || !::CopyFileW(built.c_str(), copy.c_str(), FALSE)) {
+        std::printf("  cannot copy folivex.exe into %ls\n", folder.c_str());
+        return std::nullopt;
+    }
+    const std::optional<OpenTimes> elapsed = TimeOpen(copy, document, folder);
+    RemoveTree(folder);
+    return elapsed;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const int rounds = argc > 1 ? std::max(1, _wtoi(argv[1])) : kDefaultRounds;
+    const std::wstring here = ModuleFolder();
+    const std::wstring document = FullPath(argc > 2 ? std::wstring(argv[2]) : here + L"\\large\\bench.chm");
+    const std::wstring folivex = FullPath(here + L"\\..\\src\\folivex.exe");
+    const std::wstring viewer = SystemViewer();
+    if (!FileExists(document) || !FileExists(folivex) || viewer.empty()) {
+        std::printf("bench_open: missing document (%ls), folivex.exe (%ls) or the system's hh.exe\n", document.c_str(),
+                    folivex.c_str());
+        return 2;
+    }
+    std::printf("document: %ls\nrounds: %d (after one warm-up round)\n", document.c_str(), rounds);
+
+    std::vector<double> folivexTimes;
+    std::vector<double> viewerTimes;
+    std::vector<double> folivexAnswers;
+    std::vector<double> viewerAnswers;
+    bool folivexWorks = true;
+    for (int round = 0; round <= rounds; ++round) {
+        const std::optional<OpenTimes> hh = TimeOpen(viewer, document, {});
+        std::optional<OpenTimes> own;
+        if (folivexWorks) {
+            own = TimeFolivex(folivex, document, round);
+            if (!own) {
+                folivexWorks = false;
+                std::printf("folivex: no window captioned \"%ls\" within %lu s; the Folivex side is skipped from "
+                            "here on (does it open documents from the command line yet?)\n",
+                            kTitle, kShowTimeoutMs / 1000);
+            }
+        }
+        if (!hh) {
+            std::printf("hh.exe: no window captioned \"%ls\" within %lu s\n", kTitle, kShowTimeoutMs / 1000);
+            return 1;
+        }
+        if (round == 0) {
+            continue;
+        }
+        viewerTimes.push_back(hh->titleMs);
+        viewerAnswers.push_back(hh->answerMs);
+        std::printf("round %d: hh.exe first window %.0f, title %.0f, ready %.0f ms", round, hh->firstWindowMs,
+                    hh->titleMs, hh->answerMs);
+        if (own) {
+            folivexTimes.push_back(own->titleMs);
+            folivexAnswers.push_back(own->answerMs);
+            std::printf("; folivex first window %.0f, title %.0f, ready %.0f ms", own->firstWindowMs, own->titleMs,
+                        own->answerMs);
+        }
+        std::printf("\n");
+    }
+
+    std::printf("median hh.exe:  title %.0f ms, ready %.0f ms\n", Median(viewerTimes), Median(viewerAnswers));
+    if (!folivexWorks || folivexTimes.empty()) {
+        std::printf("median folivex: n/a\nratio folivex / hh.exe: n/a (target <= 1.15)\n");
+        return 1;
+    }
+    std::printf("median folivex: title %.0f ms, ready %.0f ms\n", Median(folivexTimes), Median(folivexAnswers));
+    std::printf("ratio folivex / hh.exe: title %.2f, ready %.2f (target <= 1.15)\n",
+                Median(folivexTimes) / Median(viewerTimes), Median(folivexAnswers) / Median(viewerAnswers));
+    return 0;
+}
