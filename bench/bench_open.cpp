@@ -20,8 +20,8 @@
 namespace {
 
 constexpr int kDefaultRounds = 9;
-// The generated document's title, as its window definition gives it.
-constexpr wchar_t kTitle[] = L"Folivex Benchmark Reference";
+// The document's title: the caption the system's viewer gives its window, read once before the rounds.
+std::wstring g_title;
 constexpr DWORD kShowTimeoutMs = 60000;
 constexpr DWORD kExitTimeoutMs = 10000;
 
@@ -128,7 +128,7 @@ std::optional<OpenTimes> TimeOpen(const std::wstring& program, const std::wstrin
         if (!firstWindow && !VisibleWindows(info.dwProcessId, nullptr).empty()) {
             firstWindow = since();
         }
-        if (const std::vector<HWND> titled = VisibleWindows(info.dwProcessId, kTitle); !titled.empty()) {
+        if (const std::vector<HWND> titled = VisibleWindows(info.dwProcessId, g_title.c_str()); !titled.empty()) {
             const double title = since();
             DWORD_PTR ignored = 0;
             ::SendMessageTimeoutW(titled.front(), WM_NULL, 0, 0, SMTO_NORMAL, kShowTimeoutMs, &ignored);
@@ -164,6 +164,33 @@ void RemoveTree(const std::wstring& folder) {
         ::FindClose(find);
     }
     ::RemoveDirectoryW(folder.c_str());
+}
+
+// The caption of the first visible window the viewer shows for the document; empty when none appears.
+std::wstring ReadTitle(const std::wstring& viewer, const std::wstring& document) {
+    std::wstring command = L"\"" + viewer + L"\" \"" + document + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        return {};
+    }
+    std::wstring title;
+    const Clock::time_point start = Clock::now();
+    while (title.empty() && Clock::now() - start < std::chrono::milliseconds(kShowTimeoutMs) &&
+           ::WaitForSingleObject(info.hProcess, 10) == WAIT_TIMEOUT) {
+        for (const HWND window : VisibleWindows(info.dwProcessId, nullptr)) {
+            wchar_t text[512] = {};
+            if (::GetWindowTextW(window, text, 512) > 0 && !::GetParent(window)) {
+                title = text;
+                break;
+            }
+        }
+    }
+    CloseProcess(info);
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    return title;
 }
 
 // One Folivex run from its own fresh folder, so every round starts with no data files, as a first start does.
@@ -202,7 +229,13 @@ int wmain(int argc, wchar_t** argv) {
                     folivex.c_str());
         return 2;
     }
-    std::printf("document: %ls\nrounds: %d (after one warm-up round)\n", document.c_str(), rounds);
+    g_title = ReadTitle(viewer, document);
+    if (g_title.empty()) {
+        std::printf("bench_open: hh.exe showed no titled window for %ls\n", document.c_str());
+        return 1;
+    }
+    std::printf("document: %ls\ntitle: %ls\nrounds: %d (after one warm-up round)\n", document.c_str(), g_title.c_str(),
+                rounds);
 
     std::vector<double> folivexTimes;
     std::vector<double> viewerTimes;
@@ -218,11 +251,11 @@ int wmain(int argc, wchar_t** argv) {
                 folivexWorks = false;
                 std::printf("folivex: no window captioned \"%ls\" within %lu s; the Folivex side is skipped from "
                             "here on (does it open documents from the command line yet?)\n",
-                            kTitle, kShowTimeoutMs / 1000);
+                            g_title.c_str(), kShowTimeoutMs / 1000);
             }
         }
         if (!hh) {
-            std::printf("hh.exe: no window captioned \"%ls\" within %lu s\n", kTitle, kShowTimeoutMs / 1000);
+            std::printf("hh.exe: no window captioned \"%ls\" within %lu s\n", g_title.c_str(), kShowTimeoutMs / 1000);
             return 1;
         }
         if (round == 0) {

@@ -3,12 +3,14 @@
 #include "app/ExeInfo.h"
 #include "app/MainFrame.h"
 #include "app/ProcessCounter.h"
+#include "viewer/HelpControl.h"
 #include "win/MessageBox.h"
 #include "win/MessageLoop.h"
 #include "win/Module.h"
 
 #include <commctrl.h>
 #include <ole2.h>
+#include <shellapi.h>
 
 namespace {
 
@@ -34,6 +36,14 @@ int Run(int showCmd) {
 } // namespace
 
 int RunProcess(HINSTANCE instance, int showCmd) {
+    // A document named on the command line opens right after start-up: its viewer loads meanwhile.
+    int argumentCount = 0;
+    if (const LPWSTR* arguments = ::CommandLineToArgvW(::GetCommandLineW(), &argumentCount)) {
+        ::LocalFree(const_cast<LPWSTR*>(arguments));
+    }
+    if (argumentCount > 1) {
+        viewer::PreloadViewer();
+    }
     ProcessCounter::Acquire();
     // The results are not examined: the frame reports what it cannot do without them.
     (void)::CoInitialize(nullptr);

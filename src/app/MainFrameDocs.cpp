@@ -71,7 +71,8 @@ std::wstring CMainFrame::ResolveDocumentPath(const std::wstring& path) const {
 }
 
 void CMainFrame::RepaintNow() {
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // Paints what is waiting to be painted, now: the modal dialogs that come and go leave areas behind.
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void CMainFrame::EndProgress() {

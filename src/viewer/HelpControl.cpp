@@ -48,6 +48,14 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wp, LPARAM lp) {
     return ::CallNextHookEx(State().hook, code, wp, lp);
 }
 
+DWORD WINAPI PreloadLibraries(void*) {
+    // The references taken here stay until the viewer is unloaded, which drops every reference of the process.
+    for (const wchar_t* name : {L"hhctrl.ocx", L"itss.dll", L"urlmon.dll", L"ieframe.dll"}) {
+        ::LoadLibraryW(name);
+    }
+    return 0;
+}
+
 } // namespace
 
 bool CHHFile::SetCommand(UINT command) noexcept {
@@ -72,6 +80,12 @@ std::wstring CHHFile::BuildArgument() const {
         argument += m_window;
     }
     return argument;
+}
+
+void PreloadViewer() {
+    if (const HANDLE thread = ::CreateThread(nullptr, 0, PreloadLibraries, nullptr, 0, nullptr)) {
+        ::CloseHandle(thread);
+    }
 }
 
 bool LoadViewer() {

@@ -107,6 +107,20 @@ TEST_F(Documents, RelativePathOpensAgainstTheExecutionDirectory) {
     EXPECT_EQ(history[0].file.path, docs + L"\\beta.chm");
 }
 
+TEST_F(Documents, WithoutArgumentsTheSettingsStartUpDocumentOpens) {
+    ASSERT_TRUE(m_app.Prepare());
+    ASSERT_TRUE(WriteBytes(m_app.DataFolder() + L"\\folivex.xml",
+                           kXmlHeader + "<setting><docview startdoc=\"file\"><file>" +
+                               win::WideToUtf8(TestDocument(L"beta")) +
+                               "</file><topic>/second.html</topic></docview></setting>"));
+    StartWith({});
+    EXPECT_TRUE(m_app.WaitForCaption(kBetaCaption));
+    CloseApp();
+    const auto history = ReadHistory(m_app.DataFolder());
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history[0].topic.path, L"/second.html");
+}
+
 TEST_F(Documents, OpenDialogReplacesTheDocumentAndRefusesANonHelpFile) {
     StartWith({TestDocument(L"alpha")});
     ASSERT_TRUE(m_app.WaitForCaption(kAlphaCaption));
