@@ -306,6 +306,7 @@ void CMainFrame::OnDestroy() {
     // The viewer goes with the view; its temporary document file with the document object.
     m_view.Close(false);
     const bool stopped = StopWorkers();
+    DiscardPendingWork();
     if (win::CMessageLoop* loop = win::CAppModule::GetMessageLoop()) {
         if (m_filterAdded) {
             loop->RemoveMessageFilter(this);

@@ -80,8 +80,11 @@ private:
     void OnOpenCurrentInNewWindow();
     // Adds the shown document to the history; the error text when that failed.
     std::wstring AddToHistory(const transfer::CPropDoc& props, const std::wstring& topic);
+    // Runs the progress dialog until the work ends it; false (and the work abandoned) when it did not run.
+    bool RunProgress(UINT text, UINT mode);
     // Ends the progress dialog; reports its own failure at once.
     void EndProgress();
+    void DiscardPendingWork();
     void RepaintNow();
     [[nodiscard]] HWND DialogOwner() const;
     [[nodiscard]] std::wstring ResolveDocumentPath(const std::wstring& path) const;
@@ -112,6 +115,8 @@ private:
     tools::CDlgProgress m_progress;
     // The topic to show once the running download has finished.
     transfer::CTopicStr m_downloadTopic;
+    // The progress dialog of the running work could not be shown: its result is dropped when it comes back.
+    bool m_workAbandoned = false;
     // Last members: destroyed first, so no worker outlives what it reports to.
     transfer::CFileThread m_fileThread;
     transfer::CCommThread m_commThread;

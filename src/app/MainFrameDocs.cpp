@@ -76,9 +76,22 @@ void CMainFrame::RepaintNow() {
 }
 
 void CMainFrame::EndProgress() {
-    if (!m_progress.End()) {
+    // Without a running dialog the failure to run it has been reported already.
+    if (m_progress.IsRunning() && !m_progress.End()) {
         ShowError(m_hWnd, IDS_ERR_PROGRESS);
     }
+}
+
+bool CMainFrame::RunProgress(UINT text, UINT mode) {
+    m_progress.SetText(text);
+    m_progress.SetMode(mode);
+    m_workAbandoned = false;
+    if (m_progress.Run(DialogOwner()) == 1) {
+        return true;
+    }
+    // The caller reports the failure; the work it started must not finish behind that message.
+    m_workAbandoned = true;
+    return false;
 }
 
 // ---- Opening a local document
@@ -95,9 +108,14 @@ bool CMainFrame::OpenFile(const std::wstring& path, const transfer::CTopicStr& t
     if (!PostOwned(m_hWnd, WM_APP_DOC_READY, std::move(document))) {
         return false;
     }
-    m_progress.SetText(IDS_PROGRESS_OPENING);
-    m_progress.SetMode(0);
-    return m_progress.Run(DialogOwner()) == 1;
+    if (RunProgress(IDS_PROGRESS_OPENING, 0)) {
+        return true;
+    }
+    MSG pending{};
+    while (::PeekMessageW(&pending, m_hWnd, WM_APP_DOC_READY, WM_APP_DOC_READY, PM_REMOVE)) {
+        delete reinterpret_cast<transfer::CFileHandle*>(pending.wParam);
+    }
+    return false;
 }
 
 void CMainFrame::OnDocReady(std::unique_ptr<transfer::CFileHandle> document) {
@@ -168,12 +186,17 @@ bool CMainFrame::StartDownload(std::unique_ptr<transfer::CComm> job) {
     if (!m_commThread.Submit(job)) {
         return false;
     }
-    m_progress.SetText(IDS_PROGRESS_DOWNLOADING);
-    m_progress.SetMode(tools::CDlgProgress::kModeBar | tools::CDlgProgress::kModeCancel);
-    return m_progress.Run(DialogOwner()) == 1;
+    if (RunProgress(IDS_PROGRESS_DOWNLOADING, tools::CDlgProgress::kModeBar | tools::CDlgProgress::kModeCancel)) {
+        return true;
+    }
+    (void)m_commThread.Cancel();
+    return false;
 }
 
 void CMainFrame::OnDownloaded(std::unique_ptr<transfer::CComm> job) {
+    if (m_workAbandoned) {
+        return; // its failure was reported; the job and its temporary file go here
+    }
     RepaintNow();
     std::wstring error;
     std::wstring warning;
@@ -235,7 +258,10 @@ void CMainFrame::OnLogin(std::unique_ptr<transfer::CComm> job) {
         ShowError(m_hWnd, IDS_ERR_COMM);
     } else {
         tools::CDlgUrlLogin dialog(job->Connection(), job->GetAuthRequest(), job->GetLoginRetryCount());
-        if (dialog.DoModal(DialogOwner()) == IDOK) {
+        const INT_PTR result = dialog.DoModal(DialogOwner());
+        if (result == -1) {
+            ShowError(m_hWnd, IDS_ERR_DIALOG);
+        } else if (result == IDOK) {
             job->SetLoginRetryCount(job->GetLoginRetryCount() + 1);
             transfer::CUrlConn connection = job->Connection();
             connection.login = 1;
@@ -429,14 +455,15 @@ void CMainFrame::SaveDocumentCopy() {
         ShowError(m_hWnd, IDS_ERR_DOC_SAVE);
         return;
     }
-    m_progress.SetText(IDS_PROGRESS_SAVING);
-    m_progress.SetMode(tools::CDlgProgress::kModeBar);
-    if (m_progress.Run(DialogOwner()) != 1) {
+    if (!RunProgress(IDS_PROGRESS_SAVING, tools::CDlgProgress::kModeBar)) {
         ShowError(m_hWnd, IDS_ERR_PROGRESS);
     }
 }
 
 void CMainFrame::OnSaved(std::unique_ptr<transfer::CFileOpe> job) {
+    if (m_workAbandoned) {
+        return; // the copy is made, but nothing more is done for a command reported as failed
+    }
     RepaintNow();
     std::wstring error;
     const auto* copy = dynamic_cast<const transfer::CFileCopy*>(job.get());
@@ -484,5 +511,29 @@ void CMainFrame::OnCmdLine() {
     }
     if (!ok) {
         ShowError(m_hWnd, IDS_ERR_DOC_OPEN);
+    }
+}
+
+void CMainFrame::DiscardPendingWork() {
+    // What the workers or this window posted and nobody will handle now: owned objects, temporary files.
+    MSG pending{};
+    while (::PeekMessageW(&pending, m_hWnd, WM_APP_DOC_READY, WM_APP_SAVED, PM_REMOVE)) {
+        switch (pending.message) {
+        case WM_APP_DOC_READY:
+            delete reinterpret_cast<transfer::CFileHandle*>(pending.wParam);
+            break;
+        case WM_APP_DOWNLOADED:
+        case WM_APP_LOGIN:
+            delete reinterpret_cast<transfer::CComm*>(pending.wParam);
+            break;
+        case WM_APP_OPEN_REQUEST:
+            delete reinterpret_cast<DocRef*>(pending.wParam);
+            break;
+        case WM_APP_SAVED:
+            delete reinterpret_cast<transfer::CFileOpe*>(pending.wParam);
+            break;
+        default:
+            break;
+        }
     }
 }

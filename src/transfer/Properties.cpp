@@ -1,5 +1,9 @@
 #include "transfer/Properties.h"
 
+#include <shlwapi.h>
+
+#include <cwchar>
+
 namespace transfer {
 namespace {
 
@@ -21,8 +25,15 @@ std::wstring CPropDoc::GetFileName() const {
     switch (GetKind()) {
     case Kind::Local:
         return LastComponent(filePath);
-    case Kind::Url:
-        return LastComponent(connection.Address().UrlPath());
+    case Kind::Url: {
+        // The address carries the name escaped ("My%20Guide.chm"); a file name is wanted here.
+        std::wstring name = LastComponent(connection.Address().UrlPath());
+        if (!name.empty()) {
+            (void)::UrlUnescapeW(name.data(), nullptr, nullptr, URL_UNESCAPE_INPLACE);
+            name.resize(std::wcslen(name.c_str()));
+        }
+        return name;
+    }
     default:
         return {};
     }

@@ -60,7 +60,9 @@ bool CHHView::Open(std::unique_ptr<transfer::CFileHandle> document) {
     Send(WM_SIZE, 0, 0);
     ::SendMessageW(frame, WM_HH_PREPARE, 0, 0);
     ::PostMessageW(frame, WM_HH_SHOWPANE, SW_SHOWNA, 0);
-    return Notify(kEventOpened, true);
+    // The document is shown: a subscriber that has gone away does not make the open a failure.
+    (void)Notify(kEventOpened, true);
+    return true;
 }
 
 bool CHHView::Close(bool hide) {
@@ -190,7 +192,9 @@ bool CHHView::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LR
         if (!frameCommand || !m_viewerFrame || !::IsWindow(m_viewerFrame)) {
             return false;
         }
-        result = ::SendMessageW(m_viewerFrame, WM_COMMAND, MAKEWPARAM(frameCommand, HIWORD(wp)), lp);
+        // As a click: the control acts on its frame commands only with that notification code (an accelerator
+        // would bring 1 here).
+        result = ::SendMessageW(m_viewerFrame, WM_COMMAND, MAKEWPARAM(frameCommand, BN_CLICKED), lp);
         return true;
     }
     case WM_CONTEXTMENU:

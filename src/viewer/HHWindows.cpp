@@ -21,6 +21,11 @@ constexpr int kTopicHide = 0;
 constexpr int kTopicShow = SW_SHOWNA;
 constexpr UINT kFramePosFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
 
+// Creation notices also reach the grandparents on some platforms: each wrapper handles its own children only.
+bool IsChildOf(HWND child, HWND parent) {
+    return ::GetParent(child) == parent;
+}
+
 bool IsClass(HWND window, const wchar_t* name) {
     return win::EqualsNoCaseAscii(win::CWindow(window).GetClassName(), name);
 }
@@ -220,7 +225,7 @@ bool CHHHtml::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LR
     case WM_PARENTNOTIFY:
         if (LOWORD(wp) == WM_CREATE) {
             const auto child = reinterpret_cast<HWND>(lp);
-            if (IsClass(child, L"Shell DocObject View")) {
+            if (IsChildOf(child, hwnd) && IsClass(child, L"Shell DocObject View")) {
                 AttachWrapper<CHHHtml>(child);
             }
         }
@@ -239,7 +244,7 @@ bool CHHChild::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, L
         result = 0;
         return true;
     case WM_PARENTNOTIFY:
-        if (LOWORD(wp) == WM_CREATE) {
+        if (LOWORD(wp) == WM_CREATE && IsChildOf(reinterpret_cast<HWND>(lp), hwnd)) {
             OnChildCreated(reinterpret_cast<HWND>(lp));
         } else if (LOWORD(wp) == WM_DESTROY) {
             OnChildDestroyed(reinterpret_cast<HWND>(lp));
@@ -452,7 +457,7 @@ void CHHParent::OnWindowPosChanging(WINDOWPOS& pos) const {
 
 void CHHParent::OnParentNotify(WPARAM wp, LPARAM lp) {
     const auto child = reinterpret_cast<HWND>(lp);
-    if (LOWORD(wp) == WM_CREATE) {
+    if (LOWORD(wp) == WM_CREATE && IsChildOf(child, m_hWnd)) {
         const std::wstring name = win::CWindow(child).GetClassName();
         if (win::EqualsNoCaseAscii(name, L"ToolbarWindow32")) {
             AttachWrapper<CHHToolBar>(child);

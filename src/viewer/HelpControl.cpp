@@ -40,16 +40,21 @@ void RemoveHook() {
 // a top-level window it could show on its own.
 LRESULT CALLBACK CreationHook(int code, WPARAM wp, LPARAM lp) {
     if (code == HCBT_CREATEWND) {
-        const HWND window = reinterpret_cast<HWND>(wp);
-        if (win::EqualsNoCaseAscii(win::CWindow(window).GetClassName(), L"HH Parent")) {
-            AttachWrapper<CHHParent>(window, State().caller);
+        // Nothing may escape into the system's code that calls the hook.
+        try {
+            const HWND window = reinterpret_cast<HWND>(wp);
+            if (win::EqualsNoCaseAscii(win::CWindow(window).GetClassName(), L"HH Parent")) {
+                AttachWrapper<CHHParent>(window, State().caller);
+            }
+        } catch (...) {
         }
     }
     return ::CallNextHookEx(State().hook, code, wp, lp);
 }
 
 DWORD WINAPI PreloadLibraries(void*) {
-    // The references taken here stay until the viewer is unloaded, which drops every reference of the process.
+    // The control's reference goes when the viewer is unloaded (every reference of the process is dropped);
+    // the components it uses at every open stay loaded for the life of the process.
     for (const wchar_t* name : {L"hhctrl.ocx", L"itss.dll", L"urlmon.dll", L"ieframe.dll"}) {
         ::LoadLibraryW(name);
     }

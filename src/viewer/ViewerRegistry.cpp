@@ -29,7 +29,13 @@ bool RegisterViewerWindow(Slot slot, HWND window) {
     if (!window || !::IsWindow(window)) {
         return false;
     }
-    return State().windows.emplace(static_cast<int>(slot), window).second;
+    // A window that died without its destruction messages (a failed creation) does not block its slot.
+    HWND& holder = State().windows[static_cast<int>(slot)];
+    if (holder && holder != window && ::IsWindow(holder)) {
+        return false;
+    }
+    holder = window;
+    return true;
 }
 
 void UnregisterViewerWindow(Slot slot, HWND window) {

@@ -5,15 +5,24 @@ namespace win {
 namespace {
 // One subclass id for all our wrappers: the object pointer in the reference data tells them apart.
 constexpr UINT_PTR kSubclassId = 0x464C5658; // "FLVX"
+// Marks a window that one of our objects subclasses (the lookup of a subclass by id is not exported by name).
+constexpr wchar_t kMarker[] = L"folivex.subclassed";
 } // namespace
 
-CSubclassWindow::~CSubclassWindow() { Unsubclass(); }
+CSubclassWindow::~CSubclassWindow() {
+    Unsubclass();
+}
 
 bool CSubclassWindow::Subclass(HWND hwnd) {
     if (m_hWnd || !hwnd || !::IsWindow(hwnd)) {
         return false;
     }
+    // One of our objects per window: a second one would silently take the window over from the first.
+    if (::GetPropW(hwnd, kMarker) || !::SetPropW(hwnd, kMarker, reinterpret_cast<HANDLE>(this))) {
+        return false;
+    }
     if (!::SetWindowSubclass(hwnd, &SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+        ::RemovePropW(hwnd, kMarker);
         return false;
     }
     m_hWnd = hwnd;
@@ -25,6 +34,7 @@ bool CSubclassWindow::Unsubclass() {
         return false;
     }
     const bool ok = ::RemoveWindowSubclass(m_hWnd, &SubclassProc, kSubclassId) != FALSE;
+    ::RemovePropW(m_hWnd, kMarker);
     m_hWnd = nullptr;
     return ok;
 }

@@ -5,6 +5,7 @@
 #include "common/TempFolder.h"
 #include "common/TestFiles.h"
 #include "viewer/HHView.h"
+#include "viewer/HHWindows.h"
 #include "viewer/HelpControl.h"
 #include "viewer/ViewerRegistry.h"
 
@@ -61,6 +62,16 @@ TEST(ViewerRegistryTest, SlotsTakeOneLiveWindowEach) {
     EXPECT_EQ(PostToViewerWindow(Slot::TopicBrowser, WM_APP + 5, 0, 0), 0);
     UnregisterViewerWindow(Slot::TopicBrowser);
     EXPECT_EQ(FindViewerWindow(Slot::TopicBrowser), nullptr);
+}
+
+TEST(ViewerWrapperTest, AWindowTakesOneWrapper) {
+    // Creation notices can reach a window's grandparents too; a second wrapper must not take the window over.
+    const HWND window =
+        ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(AttachWrapper<CHHGeneral>(window));
+    EXPECT_FALSE(AttachWrapper<CHHGeneral>(window));
+    ::DestroyWindow(window);
 }
 
 TEST(ViewerRegistryTest, TranslatesTheViewersCommands) {
