@@ -205,15 +205,25 @@ void CDlgUrlDocOpen::OnMenuButton() {
 }
 
 void CDlgUrlDocOpen::OnDelete(bool all) {
-    const data::UrlHandle handle = all ? data::kNoUrl : m_list.SelectedHandle();
+    data::UrlHandle handle = all ? data::kNoUrl : m_list.SelectedHandle();
     if (!all && handle == data::kNoUrl) {
+        return;
+    }
+    data::CDataUrl selected;
+    if (!all && !m_urls.Get(handle, selected)) {
         return;
     }
     const UINT question = all ? IDS_ASK_URL_DELETE_ALL : IDS_ASK_URL_DELETE;
     if (win::MessageBoxFor(m_hWnd, win::LoadStr(question), MB_YESNO | MB_ICONWARNING) != IDYES) {
         return;
     }
-    if (!m_urls.Delete(handle)) {
+    // The question box runs its own loop, in which another instance's change may have reloaded the list with
+    // new handles: find the entry again by its address.
+    if (!all) {
+        handle = FindUrl(m_urls, selected.address);
+    }
+    // An entry that went meanwhile needs no deleting.
+    if ((all || handle != data::kNoUrl) && !m_urls.Delete(handle)) {
         win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_URLS_DELETE), MB_OK | MB_ICONERROR);
     }
     ClearInput();

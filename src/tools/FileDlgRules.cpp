@@ -7,7 +7,6 @@
 
 namespace tools {
 
-
 std::wstring BuildFilter(std::wstring_view kindName, std::wstring_view allName, std::wstring_view extension) {
     std::wstring filter;
     filter.append(kindName).append(L" (*.").append(extension).append(L")").push_back(L'\0');
@@ -39,9 +38,17 @@ std::wstring ResolveDefaultFolder(const data::DefaultFolder& entry, std::wstring
         joined += folder;
         break;
     case win::PathKind::Absolute:
-        // "\folder" names the root of the drive the execution directory is on, not that of the current one.
+        // "\folder" names the root of the drive the execution directory is on, not that of the current one;
+        // "C:folder" is relative to the execution directory when that lies on drive C.
         if (folder[0] == L'\\' && execDir.size() >= 2 && execDir[1] == L':') {
             joined = std::wstring(execDir.substr(0, 2)) + folder;
+        } else if (folder.size() >= 2 && folder[1] == L':' && (folder.size() == 2 || folder[2] != L'\\') &&
+                   execDir.size() >= 2 && win::EqualsNoCase(folder.substr(0, 2), execDir.substr(0, 2))) {
+            joined = std::wstring(execDir);
+            if (!joined.empty() && joined.back() != L'\\') {
+                joined += L'\\';
+            }
+            joined += folder.substr(2);
         } else {
             joined = folder;
         }

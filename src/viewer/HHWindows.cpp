@@ -2,6 +2,7 @@
 
 #include "viewer/HelpControl.h"
 #include "viewer/ViewerRegistry.h"
+#include "win/Handles.h"
 #include "win/Paint.h"
 #include "win/Strings.h"
 
@@ -199,15 +200,9 @@ bool CHHSizeBar::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
 void CHHSizeBar::PaintBuffered(HDC dc, const RECT& client) {
     if (::GetCapture() == m_hWnd) {
         static const WORD pattern[] = {0x5555, 0xAAAA, 0x5555, 0xAAAA, 0x5555, 0xAAAA, 0x5555, 0xAAAA};
-        const HBITMAP bitmap = ::CreateBitmap(8, 8, 1, 1, pattern);
-        const HBRUSH halftone = bitmap ? ::CreatePatternBrush(bitmap) : nullptr;
-        ::FillRect(dc, &client, halftone ? halftone : ::GetSysColorBrush(COLOR_BTNSHADOW));
-        if (halftone) {
-            ::DeleteObject(halftone);
-        }
-        if (bitmap) {
-            ::DeleteObject(bitmap);
-        }
+        const win::CBitmap bitmap(::CreateBitmap(8, 8, 1, 1, pattern));
+        const win::CBrush halftone(bitmap ? ::CreatePatternBrush(bitmap.Get()) : nullptr);
+        ::FillRect(dc, &client, halftone ? halftone.Get() : ::GetSysColorBrush(COLOR_BTNSHADOW));
         return;
     }
     ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));

@@ -1,25 +1,12 @@
-#include "common/TempFolder.h"
-#include "common/TestFiles.h"
+#include "DataTestSupport.h"
+#include "common/RecorderWindow.h"
 #include "data/DataHistory.h"
 #include "data/DataSetting.h"
-#include "common/RecorderWindow.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
 using data::CDataDoc;
 using data::CDataHistory;
-using data::NodeHandle;
-
-
-CDataDoc FileDoc(const std::wstring& title, const std::wstring& path, int64_t time = 0) {
-    CDataDoc doc;
-    doc.title = title;
-    doc.file.path = path;
-    doc.time = time;
-    return doc;
-}
 
 class HistoryStore : public ::testing::Test {
 protected:
@@ -27,19 +14,18 @@ protected:
         m_settings.SetFolder(m_folder.Path());
         m_history.SetFolder(m_folder.Path());
     }
-    std::wstring File() const { return m_folder.File(L"chmhist.xml"); }
     void SetDocCount(uint32_t count, bool remember = true) {
         data::CDataSetHist hist = m_settings.GetHist();
         hist.docNum = count;
         hist.doc = remember;
         ASSERT_TRUE(m_settings.SetHist(hist));
     }
-    std::vector<std::wstring> Titles(const CDataHistory& history) const {
-        std::vector<std::wstring> titles;
-        for (const NodeHandle handle : history.List()) {
+    std::wstring Titles() const {
+        std::wstring titles;
+        for (const data::NodeHandle handle : m_history.List()) {
             CDataDoc doc;
-            EXPECT_TRUE(history.GetDoc(handle, doc));
-            titles.push_back(doc.title);
+            EXPECT_TRUE(m_history.GetDoc(handle, doc));
+            titles += doc.title + L" ";
         }
         return titles;
     }
@@ -62,60 +48,41 @@ TEST_F(HistoryStore, WorkedExampleIsWrittenExactlyAndStaysStableThroughAReload) 
     local.topic.path = L"/html/intro.htm";
     ASSERT_TRUE(m_history.Add(local));
 
-    const std::string expected = kXmlHeader +
-                                 "<history>\r\n"
-                                 "  <folder>\r\n"
-                                 "    <doc title=\"Guide\" time=\"1700000200\">\r\n"
-                                 "      <file>C:\\Docs\\guide.chm</file>\r\n"
-                                 "      <topic>/html/intro.htm</topic>\r\n"
-                                 "    </doc>\r\n"
-                                 "    <doc title=\"Remote\" time=\"1700000100\">\r\n"
-                                 "      <url user=\"anna\" cache=\"true\">https://example.test/help/b.chm</url>\r\n"
-                                 "    </doc>\r\n"
-                                 "  </folder>\r\n"
-                                 "</history>";
-    EXPECT_EQ(ReadBytes(File()), expected);
-
-    CDataHistory reread(m_settings);
-    reread.SetFolder(m_folder.Path());
-    ASSERT_TRUE(reread.Reload()) << reread.GetError();
-    const std::vector<NodeHandle> handles = reread.List();
-    ASSERT_EQ(handles.size(), 2u);
-    CDataDoc got;
-    ASSERT_TRUE(reread.GetDoc(handles[0], got));
-    EXPECT_TRUE(got == local);
-    ASSERT_TRUE(reread.GetDoc(handles[1], got));
-    EXPECT_TRUE(got == downloaded);
-
-    const std::wstring copy = m_folder.File(L"copy.xml");
-    ASSERT_TRUE(reread.Export(copy));
-    EXPECT_EQ(ReadBytes(copy), expected);
+    ExpectFileAndStableExport<CDataHistory>(m_folder,
+                                            kXmlHeader + "<history>\r\n"
+                                                         "  <folder>\r\n"
+                                                         "    <doc title=\"Guide\" time=\"1700000200\">\r\n"
+                                                         "      <file>C:\\Docs\\guide.chm</file>\r\n"
+                                                         "      <topic>/html/intro.htm</topic>\r\n"
+                                                         "    </doc>\r\n"
+                                                         "    <doc title=\"Remote\" time=\"1700000100\">\r\n"
+                                                         "      <url user=\"anna\" cache=\"true\">"
+                                                         "https://example.test/help/b.chm</url>\r\n"
+                                                         "    </doc>\r\n"
+                                                         "  </folder>\r\n"
+                                                         "</history>",
+                                            m_settings);
 }
 
 TEST_F(HistoryStore, TrimmingKeepsTheNewestEntriesUpToTheDocumentCount) {
-    struct Case {
+    const struct {
         uint32_t count;
         int adds;
-        size_t kept;
-    };
-    for (const Case& c :
-         {Case{1, 1, 1}, Case{1, 4, 1}, Case{3, 2, 2}, Case{3, 3, 3}, Case{3, 5, 3}, Case{100, 101, 100}}) {
-        CTempFolder folder;
-        data::CDataSetting settings;
-        settings.SetFolder(folder.Path());
-        data::CDataSetHist hist = settings.GetHist();
-        hist.docNum = c.count;
-        ASSERT_TRUE(settings.SetHist(hist));
-        CDataHistory history(settings);
-        history.SetFolder(folder.Path());
+        const wchar_t* titles;
+    } cases[] = {{1, 1, L"1 "}, {1, 4, L"4 "}, {3, 2, L"2 1 "}, {3, 3, L"3 2 1 "}, {3, 5, L"5 4 3 "}};
+    for (const auto& c : cases) {
+        SetDocCount(c.count);
+        ASSERT_TRUE(m_history.Clear());
         for (int i = 1; i <= c.adds; ++i) {
-            ASSERT_TRUE(history.Add(FileDoc(std::to_wstring(i), L"C:\\d.chm")));
+            ASSERT_TRUE(m_history.Add(FileDoc(std::to_wstring(i), L"C:\\d.chm")));
         }
-        const std::vector<std::wstring> titles = Titles(history);
-        ASSERT_EQ(titles.size(), c.kept) << c.count << " " << c.adds;
-        EXPECT_EQ(titles.front(), std::to_wstring(c.adds));
-        EXPECT_EQ(titles.back(), std::to_wstring(c.adds + 1 - static_cast<int>(c.kept)));
+        EXPECT_EQ(Titles(), c.titles) << c.count << " " << c.adds;
     }
+    SetDocCount(100);
+    for (int i = 0; i < 101; ++i) {
+        ASSERT_TRUE(m_history.Add(FileDoc(L"t", L"C:\\d.chm")));
+    }
+    EXPECT_EQ(m_history.GetCount(), 100u);
 }
 
 TEST_F(HistoryStore, WithRememberingOffAddSucceedsWithoutWritingOrNotifying) {
@@ -124,57 +91,45 @@ TEST_F(HistoryStore, WithRememberingOffAddSucceedsWithoutWritingOrNotifying) {
     m_history.AddView(~0u, recorder.Get(), WM_APP);
     EXPECT_TRUE(m_history.Add(FileDoc(L"a", L"C:\\a.chm")));
     EXPECT_EQ(m_history.GetCount(), 0u);
-    EXPECT_EQ(::GetFileAttributesW(File().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadBytes(m_history.GetPath()), "<missing>");
     EXPECT_TRUE(recorder.GetReceived().empty());
 }
 
 TEST_F(HistoryStore, TimeIsWrittenOnlyWhenPositive) {
-    struct Case {
-        int64_t time;
-        const char* start;
-    };
-    const Case cases[] = {
-        {0, "<doc title=\"t\">"},
-        {-5, "<doc title=\"t\">"},
-        {1, "<doc title=\"t\" time=\"1\">"},
-        {INT64_MAX, "<doc title=\"t\" time=\"9223372036854775807\">"},
-    };
-    for (const Case& c : cases) {
+    const std::pair<int64_t, const char*> cases[] = {{0, "<doc title=\"t\">"},
+                                                     {-5, "<doc title=\"t\">"},
+                                                     {1, "<doc title=\"t\" time=\"1\">"},
+                                                     {INT64_MAX, "<doc title=\"t\" time=\"9223372036854775807\">"}};
+    for (const auto& [time, start] : cases) {
         ASSERT_TRUE(m_history.Clear());
-        ASSERT_TRUE(m_history.Add(FileDoc(L"t", L"C:\\t.chm", c.time)));
-        EXPECT_NE(ReadBytes(File()).find(c.start), std::string::npos) << c.time;
+        ASSERT_TRUE(m_history.Add(FileDoc(L"t", L"C:\\t.chm", time)));
+        EXPECT_NE(ReadBytes(m_history.GetPath()).find(start), std::string::npos) << time;
     }
 }
 
 TEST_F(HistoryStore, ReadingRules) {
-    struct Case {
+    constexpr size_t kRefused = SIZE_MAX;
+    const struct {
         const char* body;
-        bool loads;
         size_t count;
-    };
-    const Case cases[] = {
-        {"<history />", true, 0},
-        {"<history><folder /></history>", true, 0},
-        {"<history><folder><doc /><doc title=\"x\" /></folder></history>", true, 2},
+    } cases[] = {
+        {"<history />", 0},
+        {"<history><folder /></history>", 0},
+        {"<history><folder><doc /><doc title=\"x\" /></folder></history>", 2},
         {"<history><folder><doc time=\"12\" extra=\"ignored\"><file>a</file><url>b</url><topic>c</topic></doc>"
          "</folder></history>",
-         true, 1},
-        {"<history><folder><doc /></folder><folder><doc /><doc /></folder></history>", true, 1}, // later skipped
-        {"<history><doc title=\"x\" /></history>", false, 0},                                    // no folder
-        {"<history><folder><doc time=\"12s\" /></folder></history>", false, 0},
-        {"<history><folder><doc><file>a</file><file>b</file></doc></folder></history>", false, 0},
-        {"<history><folder><doc><note>a</note></doc></folder></history>", false, 0},
-        {"<history><folder><entry /></folder></history>", false, 0},
-        {"<history><folder /></history><history />", false, 0},
+         1},
+        {"<history><folder><doc /></folder><folder><doc /><doc /></folder></history>", 1}, // later skipped
+        {"<history><doc title=\"x\" /></history>", kRefused},                              // no folder
+        {"<history><folder><doc time=\"12s\" /></folder></history>", kRefused},
+        {"<history><folder><doc><file>a</file><file>b</file></doc></folder></history>", kRefused},
+        {"<history><folder><doc><note>a</note></doc></folder></history>", kRefused},
+        {"<history><folder><entry /></folder></history>", kRefused},
+        {"<history><folder /></history><history />", kRefused},
     };
-    for (const Case& c : cases) {
-        CTempFolder folder;
+    for (const auto& c : cases) {
         CDataHistory history(m_settings);
-        EXPECT_EQ(ReloadFromText(history, folder.Path(), c.body), c.loads) << c.body;
-        EXPECT_EQ(history.GetError().empty(), c.loads) << c.body;
-        if (c.loads) {
-            EXPECT_EQ(history.GetCount(), c.count) << c.body;
-        }
+        EXPECT_EQ(LoadsFromText(history, c.body) ? history.GetCount() : kRefused, c.count) << c.body;
     }
 }
 

@@ -1,9 +1,6 @@
-#include "common/TempFolder.h"
-#include "common/TestFiles.h"
+#include "DataTestSupport.h"
 #include "data/DataShortkey.h"
 #include "resource.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -16,9 +13,7 @@ constexpr uint8_t kCtrl = data::kKeyVirtual | data::kKeyControl;
 size_t CountBindings(const CDataShortkey& keys) {
     size_t total = 0;
     for (const Place place : data::kPlaces) {
-        if (const auto* table = keys.Table(place)) {
-            total += table->Size();
-        }
+        total += keys.Table(place) ? keys.Table(place)->Size() : 0;
     }
     return total;
 }
@@ -27,86 +22,59 @@ class ShortkeyStore : public ::testing::Test {
 protected:
     void SetUp() override { m_keys.SetFolder(m_folder.Path()); }
     std::wstring File() const { return m_folder.File(L"chmkey.xml"); }
-    bool LoadText(const std::string& body) {
-        CDataShortkey fresh;
-        const bool ok = ReloadFromText(fresh, m_folder.Path(), body);
-        m_error = fresh.GetError();
-        return ok;
+    bool LoadText(const std::string& body) { return WriteBytes(File(), kXmlHeader + body) && m_keys.Reload(); }
+    // The command bound to the combination in the place, or 0.
+    uint16_t CommandOf(Place place, uint8_t flags, uint16_t key) const {
+        KeyBinding found;
+        return m_keys.FindByKey(place, KeyBinding{flags, key, 0}.Combination(), found) ? found.command : 0;
     }
 
     CTempFolder m_folder;
     CDataShortkey m_keys;
-    std::wstring m_error;
 };
 
-TEST_F(ShortkeyStore, WithoutAFileEveryDefaultIsActiveAndNothingIsWritten) {
+TEST_F(ShortkeyStore, WithoutAFileEveryDefaultIsActiveAndOnceWrittenEveryBindingRoundTrips) {
     ASSERT_TRUE(m_keys.Reload());
     EXPECT_EQ(CountBindings(m_keys), 42u);
     for (const Place place : data::kPlaces) {
         ASSERT_NE(m_keys.Table(place), nullptr);
         EXPECT_NE(m_keys.Table(place)->GetAccelerators(), nullptr);
     }
-    EXPECT_EQ(::GetFileAttributesW(File().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadBytes(File()), "<missing>");
 
     // The first change writes the file, with all places in their order.
     ASSERT_TRUE(m_keys.RemoveBinding(Place::Main, ID_SHOW_MODE));
     const std::string text = ReadBytes(File());
-    const size_t mainAt = text.find("<table name=\"main\">");
-    const size_t viewAt = text.find("<table name=\"view\">");
     const size_t libAt = text.find("<table name=\"doclib\">");
-    ASSERT_NE(mainAt, std::string::npos);
-    EXPECT_LT(mainAt, viewAt);
-    EXPECT_LT(viewAt, libAt);
+    ASSERT_NE(libAt, std::string::npos);
+    EXPECT_LT(text.find("<table name=\"main\">"), text.find("<table name=\"view\">"));
+    EXPECT_LT(text.find("<table name=\"view\">"), libAt);
     EXPECT_NE(text.find("<func key=\"[O]\" virt=\"true\" ctrl=\"true\">Open</func>"), std::string::npos) << text;
     EXPECT_NE(text.find("<func key=\"[F11]\" virt=\"true\">ShowFull</func>"), std::string::npos);
     EXPECT_EQ(text.find(">ShowMode<"), std::string::npos);
-}
 
-TEST_F(ShortkeyStore, EveryDefaultBindingRoundTripsThroughTheFile) {
-    ASSERT_TRUE(m_keys.Reload());
-    ASSERT_TRUE(m_keys.ResetPlace(std::nullopt)); // writes all defaults
-    CDataShortkey reread;
-    reread.SetFolder(m_folder.Path());
-    ASSERT_TRUE(reread.Reload()) << reread.GetError();
-    EXPECT_EQ(CountBindings(reread), 42u);
-    for (const Place place : data::kPlaces) {
-        for (const auto* row : data::FunctionsOfPlace(place)) {
-            KeyBinding a, b;
-            const bool inA = m_keys.FindByCommand(place, row->id, a);
-            ASSERT_EQ(reread.FindByCommand(place, row->id, b), inA) << row->name.data();
-            if (inA) {
-                EXPECT_EQ(a.flags, b.flags);
-                EXPECT_EQ(a.key, b.key);
-            }
-        }
-    }
-    const std::string first = ReadBytes(File());
-    ASSERT_TRUE(reread.RemoveBinding(Place::View, 0xFFFF)); // no such binding: the file is written as it was
-    EXPECT_EQ(ReadBytes(File()), first);
+    // Another store reads every binding back: it writes the very same bytes again.
+    const auto reread = Reread<CDataShortkey>(m_folder.Path());
+    EXPECT_EQ(CountBindings(*reread), 41u);
+    ASSERT_TRUE(reread->Export(m_folder.File(L"export.xml")));
+    EXPECT_EQ(ReadBytes(m_folder.File(L"export.xml")), text);
+    ASSERT_TRUE(reread->RemoveBinding(Place::View, 0xFFFF)); // no such binding: the file is written as it was
+    EXPECT_EQ(ReadBytes(File()), text);
 }
 
 TEST_F(ShortkeyStore, RebindingACombinationTakesItFromItsFormerFunction) {
     ASSERT_TRUE(m_keys.Reload());
-    const KeyBinding saveOnCtrlO{kCtrl, 'O', ID_FILE_SAVE};
-    ASSERT_TRUE(m_keys.SetBinding(Place::Main, saveOnCtrlO));
+    ASSERT_TRUE(m_keys.SetBinding(Place::Main, {kCtrl, 'O', ID_FILE_SAVE}));
     KeyBinding found;
     EXPECT_FALSE(m_keys.FindByCommand(Place::Main, ID_FILE_OPEN, found));
-    ASSERT_TRUE(m_keys.FindByKey(Place::Main, saveOnCtrlO.Combination(), found));
-    EXPECT_EQ(found.command, ID_FILE_SAVE);
-    // Save's old combination, control+S, is free now.
-    EXPECT_FALSE(m_keys.FindByKey(Place::Main, KeyBinding{kCtrl, 'S', 0}.Combination(), found));
-    // Other places keep their own control+O.
-    ASSERT_TRUE(m_keys.FindByKey(Place::DocLib, saveOnCtrlO.Combination(), found));
-    EXPECT_EQ(found.command, ID_LIB_DATA_LOAD);
+    EXPECT_EQ(CommandOf(Place::Main, kCtrl, 'O'), ID_FILE_SAVE);
+    EXPECT_EQ(CommandOf(Place::Main, kCtrl, 'S'), 0) << "Save's old combination is free now";
+    EXPECT_EQ(CommandOf(Place::DocLib, kCtrl, 'O'), ID_LIB_DATA_LOAD) << "other places keep their own";
     EXPECT_EQ(CountBindings(m_keys), 41u);
 }
 
 TEST_F(ShortkeyStore, ReadingRules) {
-    struct Case {
-        const char* body;
-        bool loads;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, bool> cases[] = {
         {"<shortkey></shortkey>", true},
         {"<shortkey />", false}, // an empty-element root is no key file
         {"<shortkey><table name=\"main\" /></shortkey>", true},
@@ -123,36 +91,30 @@ TEST_F(ShortkeyStore, ReadingRules) {
          false}, // same command
         {"<shortkey><item /></shortkey>", false},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(LoadText(c.body), c.loads) << c.body;
-        EXPECT_EQ(m_error.empty(), c.loads) << c.body;
+    for (const auto& [body, loads] : cases) {
+        CDataShortkey keys;
+        EXPECT_EQ(LoadsFromText(keys, body), loads) << body;
     }
 }
 
 TEST_F(ShortkeyStore, PlacesMissingFromTheFileHaveNoShortcuts) {
-    ASSERT_TRUE(WriteBytes(
-        File(), kXmlHeader + "<shortkey><table name=\"main\"><func key=\"[F5]\" virt=\"true\">Open</func></table>"
-                          "<table name=\"view\"><func key=\"[F5]\" virt=\"true\">TopicRefresh</func></table>"
-                          "</shortkey>"));
-    ASSERT_TRUE(m_keys.Reload()) << m_keys.GetError();
+    ASSERT_TRUE(LoadText("<shortkey><table name=\"main\"><func key=\"[F5]\" virt=\"true\">Open</func></table>"
+                         "<table name=\"view\"><func key=\"[F5]\" virt=\"true\">TopicRefresh</func></table>"
+                         "</shortkey>"))
+        << m_keys.GetError();
     EXPECT_EQ(m_keys.Table(Place::DocLib), nullptr);
     EXPECT_EQ(m_keys.Table(Place::Main)->Size(), 1u);
-    KeyBinding found;
     // The same combination in two places.
-    ASSERT_TRUE(m_keys.FindByKey(Place::Main, KeyBinding{data::kKeyVirtual, VK_F5, 0}.Combination(), found));
-    EXPECT_EQ(found.command, ID_FILE_OPEN);
-    ASSERT_TRUE(m_keys.FindByKey(Place::View, KeyBinding{data::kKeyVirtual, VK_F5, 0}.Combination(), found));
-    EXPECT_EQ(found.command, ID_TOPIC_REFRESH);
+    EXPECT_EQ(CommandOf(Place::Main, data::kKeyVirtual, VK_F5), ID_FILE_OPEN);
+    EXPECT_EQ(CommandOf(Place::View, data::kKeyVirtual, VK_F5), ID_TOPIC_REFRESH);
     MSG msg{};
     EXPECT_FALSE(m_keys.Translate(Place::DocLib, nullptr, msg));
 }
 
 TEST_F(ShortkeyStore, ForeignAndModifierlessBindingsStayAsRead) {
-    ASSERT_TRUE(WriteBytes(File(), kXmlHeader + "<shortkey><table name=\"main\">"
-                                             "<func key=\"[O]\" ctrl=\"true\">Open</func>"
-                                             "<func key=\"[F9]\" virt=\"true\">Navigation</func>"
-                                             "</table></shortkey>"));
-    ASSERT_TRUE(m_keys.Reload()) << m_keys.GetError();
+    ASSERT_TRUE(LoadText("<shortkey><table name=\"main\"><func key=\"[O]\" ctrl=\"true\">Open</func>"
+                         "<func key=\"[F9]\" virt=\"true\">Navigation</func></table></shortkey>"))
+        << m_keys.GetError();
     KeyBinding found;
     ASSERT_TRUE(m_keys.FindByCommand(Place::Main, ID_FILE_OPEN, found));
     EXPECT_EQ(found.flags, data::kKeyControl);       // kept without the virtual-key flag...
@@ -166,8 +128,7 @@ TEST_F(ShortkeyStore, ForeignAndModifierlessBindingsStayAsRead) {
 }
 
 TEST_F(ShortkeyStore, ResetOnePlaceOrAll) {
-    ASSERT_TRUE(WriteBytes(File(), kXmlHeader + "<shortkey><table name=\"main\" /><table name=\"view\" /></shortkey>"));
-    ASSERT_TRUE(m_keys.Reload());
+    ASSERT_TRUE(LoadText("<shortkey><table name=\"main\" /><table name=\"view\" /></shortkey>"));
     ASSERT_TRUE(m_keys.ResetPlace(Place::Main));
     EXPECT_EQ(m_keys.Table(Place::Main)->Size(), 11u);
     EXPECT_EQ(m_keys.Table(Place::View)->Size(), 0u);

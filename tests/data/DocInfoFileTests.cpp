@@ -1,28 +1,11 @@
-#include "common/TempFolder.h"
-#include "common/TestFiles.h"
+#include "DataTestSupport.h"
 #include "data/DocInfoFile.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
 using data::CDataDoc;
-using data::CDataLibrary;
 using data::NodeHandle;
 using data::NodePosition;
-
-CDataDoc Doc(const wchar_t* title, const wchar_t* file) {
-    CDataDoc doc;
-    doc.title = title;
-    doc.file.path = file;
-    return doc;
-}
-
-std::vector<NodeHandle> Children(const CDataLibrary& library, NodeHandle folder) {
-    std::vector<NodeHandle> handles;
-    EXPECT_TRUE(library.ListChildren(folder, handles));
-    return handles;
-}
 
 class DocInfoFile : public ::testing::Test {
 protected:
@@ -30,8 +13,7 @@ protected:
         m_library.SetFolder(m_folder.Path());
         ASSERT_TRUE(m_library.Reload());
         m_manuals = m_library.AddFolder(L"Manuals & <Guides>", m_library.GetRoot(), NodePosition::End());
-        ASSERT_NE(m_manuals, data::kNoNode);
-        m_first = m_library.AddDoc(Doc(L"First", L"C:\\docs\\first.chm"), m_manuals, NodePosition::End());
+        m_first = m_library.AddDoc(FileDoc(L"First", L"C:\\docs\\first.chm"), m_manuals, NodePosition::End());
         const NodeHandle inner = m_library.AddFolder(L"Inner", m_manuals, NodePosition::End());
         CDataDoc remote;
         remote.title = L"Remote";
@@ -39,9 +21,8 @@ protected:
         remote.url.address = L"ftp://example.org/remote.chm";
         remote.url.pasv = true;
         ASSERT_NE(m_library.AddDoc(remote, inner, NodePosition::End()), data::kNoNode);
-        m_loose = m_library.AddDoc(Doc(L"Loose", L"..\\loose.chm"), m_library.GetRoot(), NodePosition::End());
-        ASSERT_NE(m_first, data::kNoNode);
-        ASSERT_NE(m_loose, data::kNoNode);
+        m_loose = m_library.AddDoc(FileDoc(L"Loose", L"..\\loose.chm"), m_library.GetRoot(), NodePosition::End());
+        ASSERT_EQ(Outline(m_library), L"Manuals & <Guides>{First,Inner{Remote}},Loose");
     }
     std::string CopyOut(NodeHandle handle) {
         std::string text;
@@ -50,39 +31,26 @@ protected:
     }
 
     CTempFolder m_folder;
-    CDataLibrary m_library;
+    data::CDataLibrary m_library;
     NodeHandle m_manuals = data::kNoNode;
     NodeHandle m_first = data::kNoNode;
     NodeHandle m_loose = data::kNoNode;
 };
 
 TEST(DocInfoName, BaseNameDashFourteenDigitsAndExtension) {
-    SYSTEMTIME time{};
-    time.wYear = 2024;
-    time.wMonth = 1;
-    time.wDay = 5;
-    time.wHour = 9;
-    time.wMinute = 7;
-    time.wSecond = 3;
-    time.wMilliseconds = 999;
-    struct Case {
-        const wchar_t* base;
-        const wchar_t* expected;
-    };
-    const Case cases[] = {
-        {data::kDocInfoBaseName, L"docinfo-20240105090703.xml"},
-        {L"chmlib.xml", L"chmlib-20240105090703.xml"},
-        {L"notes", L"notes-20240105090703"},
-        {L"C:\\a.b\\notes", L"C:\\a.b\\notes-20240105090703"},
-        {L"archive.tar.xml", L"archive.tar-20240105090703.xml"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(data::MakeDefaultFileName(c.base, time), c.expected);
+    const SYSTEMTIME time{2024, 1, 0, 5, 9, 7, 3, 999};
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {{data::kDocInfoBaseName, L"docinfo-20240105090703.xml"},
+                                                               {L"chmlib.xml", L"chmlib-20240105090703.xml"},
+                                                               {L"notes", L"notes-20240105090703"},
+                                                               {L"C:\\a.b\\notes", L"C:\\a.b\\notes-20240105090703"},
+                                                               {L"archive.tar.xml", L"archive.tar-20240105090703.xml"}};
+    for (const auto& [base, expected] : cases) {
+        EXPECT_EQ(data::MakeDefaultFileName(base, time), expected);
     }
 }
 
-TEST_F(DocInfoFile, AFolderIsSavedAsItsTextWithoutDeclaration) {
-    const std::wstring path = m_folder.File(L"docinfo-20240105090703.xml");
+TEST_F(DocInfoFile, AFolderIsSavedAsItsTextWithoutDeclarationAndLoadsBackAsACopy) {
+    const std::wstring path = m_folder.File(L"folder.xml");
     ASSERT_TRUE(data::SaveDocInfo(m_library, m_manuals, path));
     const std::string written = ReadBytes(path);
     EXPECT_EQ(written, CopyOut(m_manuals));
@@ -98,52 +66,35 @@ TEST_F(DocInfoFile, AFolderIsSavedAsItsTextWithoutDeclaration) {
                        "    </doc>\r\n"
                        "  </folder>\r\n"
                        "</folder>");
-}
 
-TEST_F(DocInfoFile, ASavedFolderLoadsBackAsAnEqualSubtreeWithNewHandles) {
-    const std::wstring path = m_folder.File(L"folder.xml");
-    ASSERT_TRUE(data::SaveDocInfo(m_library, m_manuals, path));
-    const NodeHandle target = m_library.AddFolder(L"Target", m_library.GetRoot(), NodePosition::End());
-    ASSERT_TRUE(data::SaveDocInfo(m_library, m_loose, m_folder.File(L"doc.xml")));
-    ASSERT_NE(m_library.AddDoc(Doc(L"Already", L"C:\\a.chm"), target, NodePosition::End()), data::kNoNode);
-
-    const NodeHandle loaded = data::LoadDocInfo(m_library, target, path);
+    // Loaded into a folder: its last child, an equal subtree under new handles; the file is never changed.
+    const NodeHandle loaded = data::LoadDocInfo(m_library, m_manuals, path);
     ASSERT_NE(loaded, data::kNoNode) << m_library.GetError();
-    const std::vector<NodeHandle> children = Children(m_library, target);
-    ASSERT_EQ(children.size(), 2u);
-    EXPECT_EQ(children.back(), loaded) << "the last child of the selected folder";
-    EXPECT_EQ(CopyOut(loaded), CopyOut(m_manuals));
-    EXPECT_NE(Children(m_library, loaded).front(), m_first);
-    // The file is read, never changed.
-    EXPECT_EQ(ReadBytes(path), CopyOut(m_manuals));
+    EXPECT_EQ(Outline(m_library),
+              L"Manuals & <Guides>{First,Inner{Remote},Manuals & <Guides>{First,Inner{Remote}}},Loose");
+    EXPECT_EQ(CopyOut(loaded), written);
+    std::vector<NodeHandle> children;
+    ASSERT_TRUE(m_library.ListChildren(loaded, children));
+    EXPECT_NE(children.at(0), m_first);
+    EXPECT_EQ(ReadBytes(path), written);
 }
 
 TEST_F(DocInfoFile, ADocumentGoesLastIntoAFolderOrNextToASelectedDocument) {
     const std::wstring path = m_folder.File(L"doc.xml");
     ASSERT_TRUE(data::SaveDocInfo(m_library, m_loose, path));
     EXPECT_EQ(ReadBytes(path), "\r\n<doc title=\"Loose\">\r\n  <file>..\\loose.chm</file>\r\n</doc>");
-
-    const NodeHandle intoFolder = data::LoadDocInfo(m_library, m_manuals, path);
-    ASSERT_NE(intoFolder, data::kNoNode);
-    EXPECT_EQ(Children(m_library, m_manuals).back(), intoFolder);
-
+    ASSERT_NE(data::LoadDocInfo(m_library, m_manuals, path), data::kNoNode);
     const NodeHandle nextToDoc = data::LoadDocInfo(m_library, m_first, path);
     ASSERT_NE(nextToDoc, data::kNoNode);
-    const std::vector<NodeHandle> children = Children(m_library, m_manuals);
-    ASSERT_EQ(children.size(), 4u);
-    EXPECT_EQ(children[0], m_first);
-    EXPECT_EQ(children[1], nextToDoc);
+    EXPECT_EQ(Outline(m_library), L"Manuals & <Guides>{First,Loose,Inner{Remote},Loose},Loose");
     CDataDoc doc;
     ASSERT_TRUE(m_library.GetDoc(nextToDoc, doc));
-    EXPECT_TRUE(doc == Doc(L"Loose", L"..\\loose.chm"));
+    EXPECT_TRUE(doc == FileDoc(L"Loose", L"..\\loose.chm"));
 
     // A declaration and a byte order mark are accepted.
     ASSERT_TRUE(WriteBytes(path, "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<doc title=\"Marked\" />"));
-    const NodeHandle onRoot = data::LoadDocInfo(m_library, m_library.GetRoot(), path);
-    ASSERT_NE(onRoot, data::kNoNode);
-    EXPECT_EQ(Children(m_library, m_library.GetRoot()).back(), onRoot);
-    ASSERT_TRUE(m_library.GetDoc(onRoot, doc));
-    EXPECT_EQ(doc.title, L"Marked");
+    ASSERT_NE(data::LoadDocInfo(m_library, m_library.GetRoot(), path), data::kNoNode);
+    EXPECT_TRUE(Outline(m_library).ends_with(L"},Loose,Marked"));
 }
 
 TEST_F(DocInfoFile, TextThatIsNeitherAFolderNorADocumentIsRefused) {

@@ -91,6 +91,7 @@ TEST(DlgUrlLogin, EnterInAnEditMovesToOkAndOnlyOkCloses) {
     const HWND password = ::GetDlgItem(hwnd, IDC_LOGIN_PASSWORD);
     EXPECT_EQ(WindowText(user), L"anonymous");
     EXPECT_EQ(::SendMessageW(password, EM_GETLIMITTEXT, 0, 0), tools::CDlgUrlLogin::kMaxInput);
+    ::SetWindowTextW(user, L"guest");
     ::SetWindowTextW(password, L"");
     ::SetFocus(password);
     ::SendMessageW(hwnd, WM_COMMAND, IDOK, 0);
@@ -98,7 +99,7 @@ TEST(DlgUrlLogin, EnterInAnEditMovesToOkAndOnlyOkCloses) {
     EXPECT_EQ(::GetFocus(), ::GetDlgItem(hwnd, IDOK));
     ::SendMessageW(hwnd, WM_COMMAND, IDOK, 0);
     EXPECT_FALSE(::IsWindow(hwnd));
-    EXPECT_EQ(dialog.User(), L"anonymous");
+    EXPECT_EQ(dialog.User(), L"guest");
     // Empty fields are accepted as they are.
     EXPECT_EQ(dialog.Password(), L"");
 }

@@ -71,6 +71,7 @@ TEST(FileDlgRules, DefaultFolderResolvesAgainstTheExecutionDirectoryOnly) {
         {true, L"missing", L""},
         {true, exec.File(L"docs"), exec.File(L"docs")},
         {true, rootRelative, exec.File(L"docs")},
+        {true, exec.Path().substr(0, 2) + L"docs", exec.File(L"docs")},
         {true, exec.File(L"docs.chm"), L""},
     };
     for (const auto& c : cases) {

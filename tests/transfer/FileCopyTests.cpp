@@ -49,7 +49,7 @@ protected:
     uint32_t Copy(const std::wstring& source, const std::wstring& destination, bool overwrite = true) {
         auto copy = std::make_unique<CFileCopy>(m_recorder.Get(), kSaved, source, destination, overwrite);
         copy->SetTimes(kWinter, kSummer, kWinter);
-        auto back = RunJob<CFileCopy>(m_thread, m_recorder, std::unique_ptr<CFileOpe>(std::move(copy)));
+        auto back = RunJob(m_thread, m_recorder, std::move(copy));
         return back ? back->GetStatus() : ~0u;
     }
 
@@ -65,12 +65,10 @@ TEST(SecondsToFileTime, ConvertsFromTheUnixEpochExactly) {
         int64_t seconds;
         bool ok;
         uint64_t expected;
-    } cases[] = {
-        {0, true, 116444736000000000ull},
-        {1, true, 116444736010000000ull},
-        {-1, false, 0},
-        {(INT64_MAX - 116444736000000000LL) / 10000000LL + 1, false, 0},
-    };
+    } cases[] = {{0, true, 116444736000000000ull},
+                 {1, true, 116444736010000000ull},
+                 {-1, false, 0},
+                 {(INT64_MAX - 116444736000000000LL) / 10000000LL + 1, false, 0}};
     for (const auto& c : cases) {
         FILETIME time{0xAAAA, 0xBBBB};
         EXPECT_EQ(SecondsToFileTime(c.seconds, time), c.ok) << c.seconds;

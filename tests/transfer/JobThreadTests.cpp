@@ -19,11 +19,6 @@ namespace {
 
 constexpr UINT kDone = WM_APP + 50;
 
-std::unique_ptr<CProbeFileJob> RunFileJob(CFileThread& thread, CRecorderWindow& recorder, CProbeFileJob::Body body) {
-    return RunJob<CProbeFileJob>(thread, recorder,
-                                 std::unique_ptr<CFileOpe>(new CProbeFileJob(recorder.Get(), kDone, std::move(body))));
-}
-
 // Submits a probe whose transfer waits for a cancel; false when it did not start waiting.
 bool StartWaitingTransfer(CCommThread& thread, CRecorderWindow& recorder, HANDLE started) {
     auto probe = std::make_unique<CProbeCommJob>(recorder.Get(), kDone);
@@ -68,28 +63,13 @@ TEST(JobStatus, FirstErrorWinsUnlessForced) {
     EXPECT_EQ(job.GetDetail(), L"first");
 }
 
-TEST(FileThread, JobRunsOnTheWorkerAndComesBackWithItsOwnershipAfterThePause) {
+TEST(FileThread, JobsRunOnTheWorkerAndComeBackWithTheirStatusAfterThePause) {
     CRecorderWindow recorder;
     CFileThread thread;
     ASSERT_TRUE(thread.Start(0));
-    auto job = RunFileJob(thread, recorder, nullptr);
-    ASSERT_NE(job, nullptr);
-    EXPECT_GE(NowMs() - job->finishedAtMs, static_cast<double>(kJobCompletionPauseMs) - 20.0);
-    EXPECT_EQ(recorder.GetReceived()[0].message, kDone);
-    EXPECT_EQ(job->ranOnThread, thread.GetThreadId());
-    EXPECT_NE(job->ranOnThread, ::GetCurrentThreadId());
-    EXPECT_EQ(job->apartment, APTTYPE_STA);
-    EXPECT_EQ(job->GetStatus(), kJobStatusSuccess);
-    EXPECT_TRUE(thread.Stop());
-    EXPECT_FALSE(thread.IsRunning());
-}
-
-TEST(FileThread, AFailedRunIsAGeneralFailureUnlessTheJobSetItsOwnStatus) {
-    CRecorderWindow recorder;
-    CFileThread thread;
-    ASSERT_TRUE(thread.Start(0));
+    // A failed run is a general failure unless the job set its own status.
     const std::pair<CProbeFileJob::Body, uint32_t> cases[] = {
-        {[](CProbeFileJob&) { return true; }, 0},
+        {nullptr, kJobStatusSuccess},
         {[](CProbeFileJob&) { return false; }, kJobStatusFailure},
         {[](CProbeFileJob& j) { return j.SetStatus(7), false; }, 7},
         {[](CProbeFileJob&) -> bool { throw std::runtime_error("disk"); }, kJobStatusFailure},
@@ -97,11 +77,17 @@ TEST(FileThread, AFailedRunIsAGeneralFailureUnlessTheJobSetItsOwnStatus) {
     for (const auto& [body, expected] : cases) {
         auto probe = std::make_unique<CProbeFileJob>(recorder.Get(), kDone, body);
         probe->SetStatus(9, true); // left from an earlier run; must not survive the next
-        auto back = RunJob<CProbeFileJob>(thread, recorder, std::unique_ptr<CFileOpe>(std::move(probe)));
+        auto back = RunJob(thread, recorder, std::move(probe));
         ASSERT_NE(back, nullptr) << expected;
         EXPECT_EQ(back->GetStatus(), expected);
+        EXPECT_EQ(recorder.GetReceived().back().message, kDone);
+        EXPECT_EQ(back->ranOnThread, thread.GetThreadId());
+        EXPECT_NE(back->ranOnThread, ::GetCurrentThreadId());
+        EXPECT_EQ(back->apartment, APTTYPE_STA);
+        EXPECT_GE(NowMs() - back->finishedAtMs, static_cast<double>(kJobCompletionPauseMs) - 20.0);
     }
     EXPECT_TRUE(thread.Stop());
+    EXPECT_FALSE(thread.IsRunning());
 }
 
 TEST(FileThread, ARefusedJobStaysWithTheCaller) {
@@ -166,7 +152,7 @@ TEST(FileThread, StoppingMidJobWaitsForTheJobAndItsHandBack) {
     EXPECT_EQ(AdoptJob<CProbeFileJob>(recorder.GetReceived()[0])->GetStatus(), kJobStatusSuccess);
 }
 
-TEST(CommThread, ConnectTransferAndCloseFollowTheContract) {
+TEST(CommThread, ConnectTransferAndCloseFollowTheContractAndAnEarlierCancelIsForgotten) {
     const struct {
         CProbeCommJob::Step connect, transfer, close;
         const char* calls;
@@ -182,6 +168,7 @@ TEST(CommThread, ConnectTransferAndCloseFollowTheContract) {
     CRecorderWindow recorder;
     CCommThread thread;
     ASSERT_TRUE(thread.Start(0));
+    ASSERT_TRUE(thread.Cancel()); // before any job: the next job clears it as it starts
     for (const auto& c : cases) {
         auto probe = std::make_unique<CProbeCommJob>(recorder.Get(), kDone);
         probe->SetStatus(6, true);
@@ -189,25 +176,13 @@ TEST(CommThread, ConnectTransferAndCloseFollowTheContract) {
         probe->connect = c.connect;
         probe->transfer = c.transfer;
         probe->close = c.close;
-        auto back = RunJob<CProbeCommJob>(thread, recorder, std::unique_ptr<CComm>(std::move(probe)));
+        auto back = RunJob(thread, recorder, std::move(probe));
         ASSERT_NE(back, nullptr) << c.calls << c.status;
         EXPECT_EQ(back->calls, c.calls);
         EXPECT_EQ(back->GetStatus(), c.status) << c.calls;
         EXPECT_TRUE(back->GetDetail().empty());
+        EXPECT_FALSE(back->breakSetAtStart);
     }
-    EXPECT_TRUE(thread.Stop());
-}
-
-TEST(CommThread, ACancelBeforeTheJobStartsHasNoEffect) {
-    CRecorderWindow recorder;
-    CCommThread thread;
-    ASSERT_TRUE(thread.Start(0));
-    ASSERT_TRUE(thread.Cancel());
-    auto back =
-        RunJob<CProbeCommJob>(thread, recorder, std::unique_ptr<CComm>(new CProbeCommJob(recorder.Get(), kDone)));
-    ASSERT_NE(back, nullptr);
-    EXPECT_FALSE(back->breakSetAtStart);
-    EXPECT_EQ(back->GetStatus(), 0u);
     EXPECT_TRUE(thread.Stop());
 }
 

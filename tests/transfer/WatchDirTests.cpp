@@ -21,7 +21,6 @@ namespace {
 constexpr UINT kReload = WM_APP + 60;
 constexpr UINT kError = WM_APP + 61;
 constexpr WPARAM kHistoryBit = 0x02;
-constexpr WPARAM kKeysBit = 0x08;
 constexpr WPARAM kUrlsBit = 0x10;
 const std::string kContent = "<history />";
 
@@ -59,21 +58,20 @@ bool WaitForMessage(const CRecorderWindow& recorder, size_t from, WPARAM bit, Ch
     });
 }
 
-// A notification buffer as the system lays it out.
+// A notification buffer as the system lays it out: each record DWORD-aligned, the last with no next offset.
 std::vector<DWORD> MakeBuffer(const std::vector<std::pair<DWORD, std::wstring>>& records, DWORD& bytes) {
-    std::vector<unsigned char> raw;
+    std::vector<DWORD> buffer;
     for (size_t i = 0; i < records.size(); ++i) {
         const DWORD nameBytes = static_cast<DWORD>(records[i].second.size() * sizeof(wchar_t));
         const DWORD size = (12 + nameBytes + 3) & ~3u;
-        const DWORD header[3] = {i + 1 == records.size() ? 0 : size, records[i].first, nameBytes};
-        const size_t at = raw.size();
-        raw.resize(at + size, 0);
-        std::memcpy(raw.data() + at, header, sizeof(header));
-        std::memcpy(raw.data() + at + 12, records[i].second.data(), nameBytes);
+        const size_t at = buffer.size();
+        buffer.resize(at + size / 4, 0);
+        buffer[at] = i + 1 == records.size() ? 0 : size;
+        buffer[at + 1] = records[i].first;
+        buffer[at + 2] = nameBytes;
+        std::memcpy(&buffer[at + 3], records[i].second.data(), nameBytes);
     }
-    bytes = static_cast<DWORD>(raw.size());
-    std::vector<DWORD> buffer(raw.size() / 4 + 1, 0);
-    std::memcpy(buffer.data(), raw.data(), raw.size());
+    bytes = static_cast<DWORD>(buffer.size() * 4);
     return buffer;
 }
 
@@ -98,13 +96,15 @@ TEST(DirectoryChanges, RecordsAreReadInOrderAndNeverPastTheEnd) {
     EXPECT_TRUE(ParseDirectoryChanges(two.data(), 8).empty());
 }
 
-TEST_P(WatchDataTest, ReportsAddModifyRenameAndRemove) {
+// The layout file, names in subfolders and names that merely contain a data file's are never reported.
+TEST_P(WatchDataTest, ReportsAddModifyRenameAndRemoveOfTheDataFilesOnly) {
     const auto act = [](const std::wstring& operation, const std::wstring& path, const std::wstring& other) {
         return GetParam() ? InAnotherProcess(operation, path, other) : DoFileOperation(operation, path, other);
     };
     CTempFolder folder;
     CRecorderWindow recorder;
     CWatchData watch;
+    ASSERT_TRUE(::CreateDirectoryW(folder.File(L"sub").c_str(), nullptr));
     ASSERT_TRUE(watch.Start(folder.Path(), recorder.Get(), kReload, kError));
     // Upper case on purpose: names match whatever their case.
     const std::wstring history = folder.File(L"CHMHIST.XML");
@@ -118,6 +118,11 @@ TEST_P(WatchDataTest, ReportsAddModifyRenameAndRemove) {
         {L"write", history, L"", kHistoryBit, ChangeKind::Added},
         {L"write", history, L"", kHistoryBit, ChangeKind::Modified},
         {L"rename", history, folder.File(L"chmhist.old"), kHistoryBit, ChangeKind::Renamed},
+        {L"write", folder.File(L"sub\\chmhist.xml"), L"", 0, ChangeKind::Added},
+        {L"write", folder.File(L"chmlay.xml"), L"", 0, ChangeKind::Added},
+        {L"delete", folder.File(L"chmlay.xml"), L"", 0, ChangeKind::Removed},
+        {L"write", folder.File(L"xchmhist.xml"), L"", 0, ChangeKind::Added},
+        {L"write", folder.File(L"chmhist.xml.tmp"), L"", 0, ChangeKind::Added},
         {L"write", folder.File(L"urls.tmp"), L"", 0, ChangeKind::Added},
         {L"rename", folder.File(L"urls.tmp"), urls, kUrlsBit, ChangeKind::Renamed},
         {L"delete", urls, L"", kUrlsBit, ChangeKind::Removed},
@@ -129,6 +134,7 @@ TEST_P(WatchDataTest, ReportsAddModifyRenameAndRemove) {
             EXPECT_TRUE(WaitForMessage(recorder, from, step.bit, step.kind)) << step.operation << L" " << step.path;
         }
     }
+    // Changes arrive in order: once the last one's message came, every earlier change has been judged.
     EXPECT_TRUE(watch.Stop());
     for (const auto& received : recorder.GetReceived()) {
         EXPECT_EQ(received.message, kReload);
@@ -136,26 +142,6 @@ TEST_P(WatchDataTest, ReportsAddModifyRenameAndRemove) {
     }
 }
 INSTANTIATE_TEST_SUITE_P(ThisOrAnotherProcess, WatchDataTest, ::testing::Bool());
-
-TEST(WatchData, TheLayoutFileAndNamesInSubfoldersAreNeverReported) {
-    CTempFolder folder;
-    CRecorderWindow recorder;
-    CWatchData watch;
-    ASSERT_TRUE(::CreateDirectoryW(folder.File(L"sub").c_str(), nullptr));
-    ASSERT_TRUE(watch.Start(folder.Path(), recorder.Get(), kReload, kError));
-    for (const wchar_t* name : {L"sub\\chmhist.xml", L"chmlay.xml", L"xchmhist.xml", L"chmhist.xml.tmp"}) {
-        ASSERT_TRUE(WriteBytes(folder.File(name), kContent));
-        ASSERT_TRUE(WriteBytes(folder.File(name), kContent));
-        ASSERT_TRUE(::DeleteFileW(folder.File(name).c_str()));
-    }
-    // Changes arrive in order: once the sentinel's arrives, every earlier change has been judged.
-    ASSERT_TRUE(WriteBytes(folder.File(L"chmkey.xml"), kContent));
-    ASSERT_TRUE(WaitForMessage(recorder, 0, kKeysBit, ChangeKind::Added));
-    EXPECT_TRUE(watch.Stop());
-    for (const auto& received : recorder.GetReceived()) {
-        EXPECT_EQ(received.wParam, kKeysBit);
-    }
-}
 
 TEST(WatchData, StopsAndStartsAgainButNeverOnAMissingFolder) {
     CTempFolder folder;

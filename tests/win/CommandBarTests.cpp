@@ -28,22 +28,16 @@ protected:
     win::CCommandBar m_bar;
 };
 
-TEST_F(CommandBarTest, ShowsOneButtonPerTopLevelMenuItem) {
+TEST_F(CommandBarTest, ShowsOneButtonPerTopLevelMenuItemFoundByItsMnemonicWhateverTheCase) {
     EXPECT_EQ(m_bar.Send(TB_BUTTONCOUNT), 3);
     wchar_t text[64] = {};
     m_bar.Send(TB_GETBUTTONTEXTW, 2, reinterpret_cast<LPARAM>(text));
     EXPECT_STREQ(text, L"サブウィンドウ(&W)");
     EXPECT_TRUE(m_bar.AddToRebar(m_rebar));
     EXPECT_EQ(::SendMessageW(m_rebar, RB_GETBANDCOUNT, 0, 0), 1);
-}
-
-TEST_F(CommandBarTest, MnemonicsFindTheirMenuWhateverTheCase) {
-    struct Case {
-        wchar_t key;
-        int index;
-    };
-    for (const Case c : {Case{L'd', 0}, Case{L'D', 0}, Case{L'w', 1}, Case{L'O', 2}, Case{L'x', -1}, Case{L'&', -1}}) {
-        EXPECT_EQ(m_bar.FindMnemonic(c.key), c.index) << static_cast<char>(c.key);
+    const std::pair<wchar_t, int> mnemonics[] = {{L'd', 0}, {L'D', 0}, {L'w', 1}, {L'O', 2}, {L'x', -1}, {L'&', -1}};
+    for (const auto& [key, index] : mnemonics) {
+        EXPECT_EQ(m_bar.FindMnemonic(key), index) << static_cast<char>(key);
     }
 }
 

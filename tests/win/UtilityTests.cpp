@@ -7,9 +7,8 @@
 
 namespace {
 
-TEST(Strings, LoadsWholeStringsFromTheTable) {
+TEST(Strings, LoadsWholeStringsFromTheTableAndAddsTheDetailOnItsOwnLine) {
     EXPECT_EQ(win::LoadStr(IDS_PRODUCT_NAME), L"Folivex");
-    EXPECT_EQ(win::LoadStr(IDS_ERR_PLACE), L"この場所では実行できません。");
     EXPECT_EQ(win::LoadStr(IDS_ERR_STARTUP), L"スタートアップ処理中にエラーが発生しました。");
     EXPECT_EQ(win::LoadStr(39999), L"");
     EXPECT_EQ(win::TextWithDetail(IDS_ERR_PLACE, L"\\\\server\\share"),
@@ -18,47 +17,37 @@ TEST(Strings, LoadsWholeStringsFromTheTable) {
 }
 
 TEST(Strings, Utf8RoundTripsEveryPlane) {
-    const std::wstring cases[] = {L"", L"plain", L"日本語のタイトル", L"Q&A <\"'>", L"𠀋𡈽 surrogates 😀"};
-    for (const std::wstring& text : cases) {
+    for (const std::wstring text : {L"", L"plain", L"日本語のタイトル", L"Q&A <\"'>", L"𠀋𡈽 surrogates 😀"}) {
         EXPECT_EQ(win::Utf8ToWide(win::WideToUtf8(text)), text);
     }
-    EXPECT_EQ(win::WideToUtf8(L"é"), "\xC3\xA9");
-    EXPECT_EQ(win::WideToUtf8(L"😀"), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(win::WideToUtf8(L"é😀"), "\xC3\xA9\xF0\x9F\x98\x80");
 }
 
 TEST(Path, KindsOfPaths) {
-    struct Case {
-        const wchar_t* path;
-        win::PathKind kind;
-    };
-    const Case cases[] = {
+    const std::pair<const wchar_t*, win::PathKind> cases[] = {
         {L"", win::PathKind::Empty},
         {L"C:\\data", win::PathKind::Absolute},
         {L"c:\\", win::PathKind::Absolute},
+        {L"c:/docs/a.chm", win::PathKind::Absolute},
         {L"data\\sub", win::PathKind::Relative},
+        {L".\\a.chm", win::PathKind::Relative},
         {L"..\\up", win::PathKind::Relative},
         {L"\\\\server\\share\\dir", win::PathKind::Unc},
         {L"\\\\?\\UNC\\server\\share", win::PathKind::Unc},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(win::GetPathKind(c.path), c.kind) << c.path;
+    for (const auto& [path, kind] : cases) {
+        EXPECT_EQ(win::GetPathKind(path), kind) << path;
     }
 }
 
 TEST(Path, TrimRemovesBlanksAndOneTrailingBackslashButKeepsARoot) {
-    struct Case {
-        const wchar_t* in;
-        const wchar_t* out;
-    };
-    const Case cases[] = {
-        {L"  C:\\Tools\\Folivex\\  ", L"C:\\Tools\\Folivex"},
-        {L"C:\\Tools\\", L"C:\\Tools"},
-        {L"C:\\", L"C:\\"},
-        {L"", L""},
-        {L"   ", L""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(win::TrimPath(c.in), c.out) << c.in;
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {{L"  C:\\Tools\\Folivex\\  ", L"C:\\Tools\\Folivex"},
+                                                               {L"C:\\Tools\\", L"C:\\Tools"},
+                                                               {L"C:\\", L"C:\\"},
+                                                               {L"", L""},
+                                                               {L"   ", L""}};
+    for (const auto& [in, out] : cases) {
+        EXPECT_EQ(win::TrimPath(in), out) << in;
     }
 }
 

@@ -10,11 +10,13 @@ namespace {
 
 constexpr UINT kMessage = WM_APP + 40;
 
-TEST(ViewList, SendsOrPostsToMatchingMasksWithEachEntrysOwnParameters) {
+TEST(ViewList, SendsOrPostsToMatchingMasksWithEachEntrysOwnParametersAndSkipsWindowsThatAreGone) {
     for (const bool post : {false, true}) {
         CRecorderWindow history;
         CRecorderWindow toolbar;
+        CRecorderWindow gone;
         xml::CViewList views;
+        views.AddView(0x20, gone.Get(), kMessage);
         views.AddView(0x1 | 0x4, history.Get(), kMessage, 11, 12);
         views.AddView(0x10, toolbar.Get(), kMessage + 1, 21, 22);
 
@@ -34,6 +36,13 @@ TEST(ViewList, SendsOrPostsToMatchingMasksWithEachEntrysOwnParameters) {
         ASSERT_EQ(toolbar.GetReceived().size(), 1u);
         EXPECT_EQ(toolbar.GetReceived()[0].message, kMessage + 1);
         EXPECT_EQ(toolbar.GetReceived()[0].wParam, 21u);
+
+        // A destroyed window is skipped and reported; its entry stays until the window would unregister.
+        gone.Destroy();
+        EXPECT_FALSE(views.Notify(0x30, post)) << "post " << post;
+        CRecorderWindow::PumpPending();
+        EXPECT_EQ(toolbar.GetReceived().size(), 2u) << "post " << post;
+        EXPECT_EQ(views.GetViewCount(), 3u);
     }
 }
 
@@ -51,23 +60,6 @@ TEST(ViewList, RemoveDropsEveryEntryOfTheWindowOnly) {
     EXPECT_TRUE(views.Notify(0x3));
     EXPECT_TRUE(first.GetReceived().empty());
     EXPECT_EQ(second.GetReceived().size(), 1u);
-}
-
-TEST(ViewList, AWindowThatIsGoneIsSkippedAndReported) {
-    for (const bool post : {false, true}) {
-        CRecorderWindow gone;
-        CRecorderWindow alive;
-        xml::CViewList views;
-        views.AddView(0x1, gone.Get(), kMessage);
-        views.AddView(0x1, alive.Get(), kMessage);
-        gone.Destroy();
-
-        EXPECT_FALSE(views.Notify(0x1, post)) << "post " << post;
-        CRecorderWindow::PumpPending();
-        EXPECT_EQ(alive.GetReceived().size(), 1u) << "post " << post;
-        // The entry stays until its window unregisters; only the notification reports it.
-        EXPECT_EQ(views.GetViewCount(), 2u);
-    }
 }
 
 } // namespace

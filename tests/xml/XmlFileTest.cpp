@@ -1,35 +1,35 @@
-// Whole documents in text and files: round trips, atomic saves, change detection and the shared mutex.
+// Whole documents in text and files, and the store pattern around them: round trips, atomic saves, change
+// detection, refusal to save when invalid, export, import and the mutex shared with other processes.
 
 #include "TestRecords.h"
 #include "common/HelperMode.h"
+#include "common/RecorderWindow.h"
 #include "common/TempFolder.h"
 #include "common/TestFiles.h"
-#include "xml/XmlFile.h"
 
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <string>
 #include <vector>
 
 namespace {
 
-const wchar_t* const kAwkward[] = {
-    L"Q&A",
-    L"<tag attr=\"v\">",
-    L"it's \"quoted\"",
-    L"C:\\Program Files (x86)\\a&b\\<guide>.chm",
-    L"http://host/p?a=1&b=<2>&c=\"3\"#'x'",
-    L"日本語のヘルプ",
-    L"emoji \xD83D\xDE00 and \xD840\xDC0B",
-    L"",
-};
+constexpr UINT kViewMessage = WM_APP + 7;
+
+CTestNote Note(const std::wstring& title) {
+    CTestNote note;
+    note.title = title;
+    return note;
+}
 
 std::vector<CTestNote> AwkwardNotes() {
     std::vector<CTestNote> notes;
     int64_t time = 4102444800LL;
-    for (const wchar_t* text : kAwkward) {
-        CTestNote note;
-        note.title = text;
+    for (const wchar_t* text :
+         {L"Q&A", L"<tag attr=\"v\">", L"it's \"quoted\"", L"C:\\Program Files (x86)\\a&b\\<g>.chm",
+          L"http://host/p?a=1&b=<2>&c=\"3\"#'x'", L"日本語のヘルプ", L"emoji \xD83D\xDE00 and \xD840\xDC0B", L""}) {
+        CTestNote note = Note(text);
         note.body = text;
         note.count = 7;
         note.flag = !text[0] || text[0] == L'Q';
@@ -40,73 +40,138 @@ std::vector<CTestNote> AwkwardNotes() {
     return notes;
 }
 
-TEST(XmlDocument, AwkwardTextRoundTripsThroughTextAndFiles) {
-    CTempFolder folder;
-    CTestNotes original;
-    original.notes = AwkwardNotes();
+class NotesFile : public ::testing::Test {
+protected:
+    void SetUp() override { m_notes.SetFolder(m_folder.Path()); }
+    // Another store reading the file under the mutex, as another instance would.
+    std::vector<CTestNote> ReadByAnother() const {
+        CTestNotes other;
+        other.SetFolder(m_folder.Path());
+        EXPECT_TRUE(other.LoadLocked()) << testing::PrintToString(other.GetError());
+        return other.notes;
+    }
 
+    CTempFolder m_folder;
+    CTestNotes m_notes;
+};
+
+TEST_F(NotesFile, AwkwardTextRoundTripsThroughTextAndFiles) {
+    m_notes.notes = AwkwardNotes();
     std::string text;
-    ASSERT_TRUE(original.SaveText(text));
+    ASSERT_TRUE(m_notes.SaveText(text));
     EXPECT_EQ(text.rfind("\r\n<notes>", 0), 0u) << "no declaration left";
     CTestNotes fromText;
     ASSERT_TRUE(fromText.LoadText(text)) << testing::PrintToString(fromText.GetError());
-    EXPECT_EQ(fromText.notes, original.notes);
+    EXPECT_EQ(fromText.notes, m_notes.notes);
 
-    const std::wstring path = folder.File(L"copy.xml");
-    ASSERT_TRUE(original.SaveFile(path));
-    CTestNotes fromFile;
-    ASSERT_TRUE(fromFile.LoadFile(path)) << testing::PrintToString(fromFile.GetError());
-    EXPECT_EQ(fromFile.notes, original.notes);
-    EXPECT_EQ(ReadBytes(path).rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<notes>\r\n  <note ", 0), 0u);
+    ASSERT_TRUE(m_notes.SaveLocked());
+    EXPECT_EQ(ReadByAnother(), m_notes.notes);
+    EXPECT_EQ(ReadBytes(m_notes.GetPath()).rfind(kXmlHeader + "<notes>\r\n  <note ", 0), 0u);
 }
 
-// The state every failed save must leave: the old file as it was and no temporary file beside it.
-void ExpectUntouched(const CTempFolder& folder, const std::string& before) {
-    EXPECT_EQ(ReadBytes(folder.File(L"chmlib.xml")), before);
-    EXPECT_EQ(ListFolder(folder.Path()), std::vector<std::wstring>{L"chmlib.xml"});
-    CTestNotes check;
-    check.SetFolder(folder.Path());
-    EXPECT_TRUE(check.LoadLocked()) << testing::PrintToString(check.GetError());
+TEST_F(NotesFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
+    m_notes.notes = AwkwardNotes();
+    ASSERT_TRUE(m_notes.SaveLocked());
+    const std::string before = ReadBytes(m_notes.GetPath());
+    m_notes.notes.push_back(m_notes.notes.front());
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        // Half-way through as a full disk would fail, then on a character XML cannot carry.
+        m_notes.failWriteAfter = attempt == 0 ? 3 : -1;
+        m_notes.notes.back().title = attempt == 0 ? L"Q&A" : L"bad \x0001 character";
+        EXPECT_FALSE(m_notes.SaveLocked());
+        EXPECT_EQ(ReadBytes(m_notes.GetPath()), before);
+        EXPECT_EQ(ListFolder(m_folder.Path()), std::vector<std::wstring>{L"chmlib.xml"});
+        EXPECT_EQ(ReadByAnother().size(), 8u);
+    }
 }
 
-TEST(XmlFileSave, AWriteFailingHalfWayLeavesTheOldFile) {
-    CTempFolder folder;
-    CTestNotes notes;
-    notes.SetFolder(folder.Path());
-    notes.notes = AwkwardNotes();
-    ASSERT_TRUE(notes.SaveLocked());
-    const std::string before = ReadBytes(notes.GetPath());
+TEST_F(NotesFile, OnlyAnotherWritersChangeIsReadAgainAndNotified) {
+    CRecorderWindow view;
+    m_notes.AddView(CTestNotes::kReloaded, view.Get(), kViewMessage, 1, 0);
+    EXPECT_FALSE(m_notes.IsChanged()) << "a missing file is no change";
+    ASSERT_TRUE(m_notes.Reload());
+    ASSERT_TRUE(m_notes.Add(Note(L"a")));
+    EXPECT_FALSE(m_notes.IsChanged()) << "the store's own save";
+    EXPECT_NE(m_notes.GetRememberedTime(), 0u);
+    ASSERT_TRUE(m_notes.Reload());
+    EXPECT_EQ(m_notes.reads, 0);
+    EXPECT_EQ(view.GetReceived().size(), 1u) << "an unchanged file notifies nobody";
 
-    notes.notes.push_back(notes.notes.front());
-    notes.failWriteAfter = 3;
-    EXPECT_FALSE(notes.SaveLocked());
-    ExpectUntouched(folder, before);
+    ASSERT_TRUE(WaitUntilFileTimeAfter(m_folder.Path(), m_notes.GetRememberedTime()));
+    ASSERT_TRUE(WriteBytes(m_notes.GetPath(), "<notes><note title=\"a\"/><note title=\"other\"/></notes>"));
+    EXPECT_TRUE(m_notes.IsChanged());
+    ASSERT_TRUE(m_notes.Reload());
+    ASSERT_TRUE(m_notes.Reload());
+    EXPECT_EQ(m_notes.reads, 1);
+    ASSERT_EQ(m_notes.notes.size(), 2u);
+    EXPECT_EQ(m_notes.notes[1].title, L"other");
+    EXPECT_EQ(view.GetReceived().size(), 2u);
+    EXPECT_FALSE(m_notes.IsChanged());
 
-    notes.failWriteAfter = -1;
-    notes.notes.back().title = std::wstring(L"bad \x0001 character");
-    EXPECT_FALSE(notes.SaveLocked());
-    ExpectUntouched(folder, before);
+    m_notes.SetPath(m_notes.GetPath());
+    EXPECT_TRUE(m_notes.IsChanged()) << "a new path forgets the remembered time";
 }
 
-TEST(XmlFileChange, OwnSavesAreNotChangesButAnotherWritersAre) {
-    CTempFolder folder;
-    CTestNotes notes;
-    notes.SetFolder(folder.Path());
-    EXPECT_FALSE(notes.IsChanged()) << "a missing file is no change";
-    ASSERT_TRUE(notes.SaveLocked());
-    EXPECT_FALSE(notes.IsChanged());
-    EXPECT_NE(notes.GetRememberedTime(), 0u);
+TEST_F(NotesFile, AnInvalidStoreRefusesToSaveUntilARepairedFileReloads) {
+    const std::string broken = "<notes><note count=\"many\"/></notes>";
+    ASSERT_TRUE(WriteBytes(m_notes.GetPath(), broken));
+    EXPECT_FALSE(m_notes.Reload());
+    EXPECT_FALSE(m_notes.IsValid());
+    EXPECT_EQ(m_notes.GetError(), L"XmlReader: Line=1 Column=9 Depth=1 Name=note");
+    EXPECT_FALSE(m_notes.Add(Note(L"refused")));
+    EXPECT_EQ(ReadBytes(m_notes.GetPath()), broken);
+    EXPECT_FALSE(m_notes.Export(m_folder.File(L"export.xml")));
 
-    ASSERT_TRUE(WaitUntilFileTimeAfter(folder.Path(), notes.GetRememberedTime()));
-    ASSERT_TRUE(WriteBytes(notes.GetPath(), "<notes><note title=\"other\"/></notes>"));
-    EXPECT_TRUE(notes.IsChanged());
-    ASSERT_TRUE(notes.LoadLocked());
-    EXPECT_FALSE(notes.IsChanged());
-    ASSERT_EQ(notes.notes.size(), 1u);
-    EXPECT_EQ(notes.notes[0].title, L"other");
+    ASSERT_TRUE(WriteBytes(m_notes.GetPath(), "<notes><note title=\"repaired\"/></notes>"));
+    ASSERT_TRUE(m_notes.Reload());
+    EXPECT_TRUE(m_notes.IsValid() && m_notes.GetError().empty());
+    ASSERT_TRUE(m_notes.Add(Note(L"accepted")));
+    EXPECT_EQ(ReadByAnother(), (std::vector<CTestNote>{Note(L"repaired"), Note(L"accepted")}));
+}
 
-    notes.SetPath(notes.GetPath());
-    EXPECT_TRUE(notes.IsChanged()) << "a new path forgets the remembered time";
+TEST_F(NotesFile, ExportRefusesTheStoresOwnFileUnderEverySpelling) {
+    ASSERT_TRUE(m_notes.Add(Note(L"kept")));
+    const std::string before = ReadBytes(m_notes.GetPath());
+    m_notes.notes.push_back(Note(L"in memory only"));
+    std::wstring upper = m_notes.GetPath();
+    for (wchar_t& c : upper) {
+        c = static_cast<wchar_t>(std::towupper(c));
+    }
+    for (const std::wstring& path :
+         {m_notes.GetPath(), upper, m_folder.File(L"sub\\..\\chmlib.xml"), m_folder.Path() + L"\\.\\CHMLIB.XML"}) {
+        EXPECT_FALSE(m_notes.Export(path)) << testing::PrintToString(path);
+        EXPECT_EQ(ReadBytes(m_notes.GetPath()), before);
+    }
+    ASSERT_TRUE(m_notes.Export(m_folder.File(L"export.xml")));
+    CTestNotes copy;
+    ASSERT_TRUE(copy.LoadFile(m_folder.File(L"export.xml")));
+    EXPECT_EQ(copy.notes, m_notes.notes);
+}
+
+TEST_F(NotesFile, ImportReplacesTheStoreOnlyWithAFileThatLoads) {
+    CRecorderWindow view;
+    ASSERT_TRUE(m_notes.Add(Note(L"original")));
+    const std::string before = ReadBytes(m_notes.GetPath());
+    m_notes.AddView(CTestNotes::kImported, view.Get(), kViewMessage);
+    const std::wstring source = m_folder.File(L"import.xml");
+
+    ASSERT_TRUE(WriteBytes(source, "<notes>\r\n  <note title=\"x\">\r\n</notes>"));
+    EXPECT_FALSE(m_notes.Import(source));
+    EXPECT_EQ(m_notes.GetError().rfind(L"XmlReader: Line=3", 0), 0u) << testing::PrintToString(m_notes.GetError());
+    EXPECT_FALSE(m_notes.Import(m_folder.File(L"missing.xml")));
+    EXPECT_EQ(m_notes.GetError(), L"XmlReader: Invalid.");
+    EXPECT_EQ(m_notes.notes, std::vector<CTestNote>{Note(L"original")});
+    EXPECT_TRUE(m_notes.IsValid());
+    EXPECT_EQ(ReadBytes(m_notes.GetPath()), before);
+    EXPECT_TRUE(view.GetReceived().empty());
+
+    ASSERT_TRUE(WriteBytes(source, "<notes><note title=\"A &amp; B\" count=\"3\">body</note></notes>"));
+    ASSERT_TRUE(m_notes.Import(source));
+    ASSERT_EQ(m_notes.notes.size(), 1u);
+    EXPECT_EQ(m_notes.notes[0].title, L"A & B");
+    EXPECT_EQ(view.GetReceived().size(), 1u);
+    EXPECT_FALSE(m_notes.IsChanged());
+    EXPECT_EQ(ReadByAnother(), m_notes.notes);
 }
 
 // A second process that edits the shared file under the mutex: argv = folder, rounds, tag.
@@ -121,8 +186,7 @@ int EditingProcessHelper(int argc, wchar_t** argv) {
         if (!notes.Reload()) {
             return 10;
         }
-        CTestNote note;
-        note.title = std::wstring(argv[2]) + L" & <" + std::to_wstring(i) + L">";
+        CTestNote note = Note(std::wstring(argv[2]) + L" & <" + std::to_wstring(i) + L">");
         note.body = L"日本語 \xD83D\xDE00";
         if (notes.notes.size() > 20) {
             notes.notes.erase(notes.notes.begin());
@@ -135,34 +199,30 @@ int EditingProcessHelper(int argc, wchar_t** argv) {
 }
 FOLIVEX_TEST_HELPER(L"xml-editing-process", EditingProcessHelper);
 
-TEST(XmlFileLock, TwoProcessesWritingTheSameFileNeverLeaveItUnreadable) {
-    CTempFolder folder;
+TEST_F(NotesFile, TwoProcessesWritingTheSameFileNeverLeaveItUnreadable) {
     CHelperProcess first;
     CHelperProcess second;
-    ASSERT_TRUE(first.Start(L"xml-editing-process", {folder.Path(), L"60", L"first"}));
-    ASSERT_TRUE(second.Start(L"xml-editing-process", {folder.Path(), L"60", L"second"}));
-
-    CTestNotes reader;
-    reader.SetFolder(folder.Path());
+    ASSERT_TRUE(first.Start(L"xml-editing-process", {m_folder.Path(), L"60", L"first"}));
+    ASSERT_TRUE(second.Start(L"xml-editing-process", {m_folder.Path(), L"60", L"second"}));
     int loads = 0;
     // Reads under the mutex for as long as either writer runs; every read must find a whole document.
     while (first.Wait(0) == -1 || second.Wait(0) == -1) {
-        if (::GetFileAttributesW(reader.GetPath().c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (::GetFileAttributesW(m_notes.GetPath().c_str()) == INVALID_FILE_ATTRIBUTES) {
             ::SwitchToThread();
             continue;
         }
-        ASSERT_TRUE(reader.LoadLocked()) << testing::PrintToString(reader.GetError());
+        ASSERT_TRUE(m_notes.LoadLocked()) << testing::PrintToString(m_notes.GetError());
         ++loads;
     }
     EXPECT_EQ(first.Wait(), 0);
     EXPECT_EQ(second.Wait(), 0);
-    ASSERT_TRUE(reader.LoadLocked()) << testing::PrintToString(reader.GetError());
-    EXPECT_FALSE(reader.notes.empty());
-    for (const CTestNote& note : reader.notes) {
+    const std::vector<CTestNote> notes = ReadByAnother();
+    EXPECT_FALSE(notes.empty());
+    for (const CTestNote& note : notes) {
         EXPECT_TRUE(note.title.starts_with(L"first & <") || note.title.starts_with(L"second & <"))
             << testing::PrintToString(note.title);
     }
-    EXPECT_EQ(ListFolder(folder.Path()), std::vector<std::wstring>{L"chmlib.xml"});
+    EXPECT_EQ(ListFolder(m_folder.Path()), std::vector<std::wstring>{L"chmlib.xml"});
     RecordProperty("loads", loads);
 }
 
