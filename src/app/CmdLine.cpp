@@ -1,5 +1,7 @@
 #include "app/CmdLine.h"
 
+#include "win/Path.h"
+
 #include "transfer/UrlStr.h"
 #include "win/Handles.h"
 
@@ -24,21 +26,6 @@ bool IsUrl(std::wstring_view argument) {
 struct LocalFreeDeleter {
     void operator()(wchar_t** p) const noexcept { ::LocalFree(p); }
 };
-
-std::wstring ModulePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            return {};
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
 
 struct WindowSearch {
     DWORD threadId = 0;
@@ -252,7 +239,7 @@ std::wstring QuoteArgument(std::wstring_view argument) {
 }
 
 bool LaunchNewWindow(const std::wstring& arguments) {
-    const std::wstring module = ModulePath();
+    const std::wstring module = win::ModuleFileName();
     return !module.empty() && LaunchProgramWindow(module, arguments);
 }
 

@@ -224,29 +224,33 @@ bool CDlgFileDocSave::Show(HWND owner, const std::wstring& proposedName, const s
 CDlgFileDataOpen::CDlgFileDataOpen(const data::CDataSetting& setting, std::wstring execDir, std::wstring title)
     : m_setting(setting), m_execDir(std::move(execDir)), m_title(std::move(title)) {}
 
-bool CDlgFileDataOpen::Show(HWND owner, const std::wstring& initialPath) {
+namespace {
+
+// What the two data-file dialogs share: title, filter, extension and the data files' default folder.
+CDlgFileWnd::Options DataFileOptions(const data::CDataSetting& setting, const std::wstring& execDir,
+                                     const std::wstring& title, DWORD flags, const std::wstring& initialFile) {
     CDlgFileWnd::Options options;
-    options.title = m_title;
+    options.title = title;
     options.filter = BuildFilter(IDS_FILTER_DATA, kDataExtension);
     options.defaultExtension = kDataExtension;
-    options.flags = kDataOpenFlags;
-    options.initialFolder = ResolveDefaultFolder(m_setting.GetFileDlg().data, m_execDir);
-    options.initialFile = initialPath;
-    return m_dialog.Show(owner, options);
+    options.flags = flags;
+    options.initialFolder = ResolveDefaultFolder(setting.GetFileDlg().data, execDir);
+    options.initialFile = initialFile;
+    return options;
+}
+
+} // namespace
+
+bool CDlgFileDataOpen::Show(HWND owner, const std::wstring& initialPath) {
+    return m_dialog.Show(owner, DataFileOptions(m_setting, m_execDir, m_title, kDataOpenFlags, initialPath));
 }
 
 CDlgFileDataSave::CDlgFileDataSave(const data::CDataSetting& setting, std::wstring execDir, std::wstring title)
     : m_setting(setting), m_execDir(std::move(execDir)), m_title(std::move(title)) {}
 
 bool CDlgFileDataSave::Show(HWND owner, const std::wstring& proposedName) {
-    CDlgFileWnd::Options options;
+    CDlgFileWnd::Options options = DataFileOptions(m_setting, m_execDir, m_title, kDataSaveFlags, proposedName);
     options.save = true;
-    options.title = m_title;
-    options.filter = BuildFilter(IDS_FILTER_DATA, kDataExtension);
-    options.defaultExtension = kDataExtension;
-    options.flags = kDataSaveFlags;
-    options.initialFolder = ResolveDefaultFolder(m_setting.GetFileDlg().data, m_execDir);
-    options.initialFile = proposedName;
     options.accept = [this](HWND dialog, const std::wstring& path) {
         return ConfirmDataSaveTarget(dialog, path, m_execDir);
     };
