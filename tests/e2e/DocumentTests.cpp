@@ -236,6 +236,13 @@ TEST_F(UrlDocuments, DownloadOpensAndIsRecordedWithoutThePassword) {
     EXPECT_EQ(ReadBytes(m_app.DataFolder() + L"\\chmhist.xml").find("secret"), std::string::npos);
 }
 
+TEST_F(UrlDocuments, ADownloadThatIsNoHelpDocumentFailsAndLeavesNoTemporaryFile) {
+    StartWith({kServer + L"/ok/not-help.chm"});
+    ExpectMessageBox(IDS_ERR_DOC_OPEN);
+    EXPECT_EQ(m_app.Caption(), L"Folivex");
+    EXPECT_TRUE(LeftTemporaryDocuments().empty());
+}
+
 TEST_F(UrlDocuments, LoginAsksAgainAfterAWrongPassword) {
     StartWith({kServer + L"/basicdoc/beta.chm"});
     HWND login = WaitForDialog(m_app, L"ユーザー認証");
