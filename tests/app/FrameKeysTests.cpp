@@ -181,4 +181,24 @@ TEST_F(FrameDocuments, CloseAndSaveFollowTheShownDocument) {
     EXPECT_FALSE(Enabled(ID_OPEN_NEW_WINDOW));
 }
 
+TEST_F(FrameDocuments, AnOpenRequestOpensItsReferenceAtItsTopic) {
+    auto ref = std::make_unique<DocRef>();
+    ref->kind = DocRef::Kind::File;
+    ref->path = TestDocument(L"beta");
+    ref->topic = transfer::CTopicStr(L"/second.html", false);
+    // The handler takes over the reference, as it does from a posted request.
+    ::SendMessageW(m_frame.m_hWnd, WM_APP_OPEN_REQUEST, reinterpret_cast<WPARAM>(ref.release()), 0);
+    EXPECT_EQ(m_frame.GetText(), L"Beta Document - Folivex");
+    data::CDataSetting setting;
+    data::CDataHistory history(setting);
+    history.SetFolder(m_folder.Path());
+    ASSERT_TRUE(history.Reload());
+    const auto handles = history.List();
+    ASSERT_EQ(handles.size(), 1u);
+    data::CDataDoc doc;
+    ASSERT_TRUE(history.GetDoc(handles[0], doc));
+    EXPECT_EQ(doc.topic.path, L"/second.html");
+    EXPECT_EQ(doc.file.path, TestDocument(L"beta"));
+}
+
 } // namespace
