@@ -53,6 +53,12 @@ bool CDlgExecInfo::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM, LRESU
 
 CDlgAbout::CDlgAbout() : CDialogImpl(IDD_ABOUT) {}
 
+CDlgAbout::~CDlgAbout() {
+    if (IsWindow()) {
+        ::DestroyWindow(m_hWnd);
+    }
+}
+
 std::wstring CDlgAbout::VersionText() {
     return std::to_wstring(FOLIVEX_VERSION_MAJOR) + L"." + std::to_wstring(FOLIVEX_VERSION_MINOR) + L"." +
            std::to_wstring(FOLIVEX_VERSION_PATCH);

@@ -27,6 +27,8 @@ private:
 class CDlgAbout : public win::CDialogImpl {
 public:
     CDlgAbout();
+    // The window goes before the font its name label uses.
+    ~CDlgAbout() override;
 
     // "major.minor.patch" of this build.
     static std::wstring VersionText();

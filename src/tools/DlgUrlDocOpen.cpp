@@ -63,9 +63,13 @@ bool CListUrl::Refill() {
     if (!IsWindow()) {
         return false;
     }
-    // Emptying the list may take the edit field's text with it: the user's typing must survive a refill
-    // caused by another instance.
+    // Emptying the list may take the edit field's text, caret and chosen item with it: the user's typing must
+    // survive a refill caused by another instance.
     const std::wstring text = GetText();
+    DWORD selStart = 0;
+    DWORD selEnd = 0;
+    Send(CB_GETEDITSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
+    const bool hadItem = Send(CB_GETCURSEL) != CB_ERR;
     Send(CB_RESETCONTENT);
     std::vector<data::UrlHandle> handles;
     m_urls.List(handles);
@@ -83,9 +87,16 @@ bool CListUrl::Refill() {
         }
         Send(CB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(handle));
     }
+    if (hadItem) {
+        const LRESULT index = Send(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+        if (index != CB_ERR) {
+            Send(CB_SETCURSEL, static_cast<WPARAM>(index));
+        }
+    }
     if (GetText() != text) {
         (void)SetText(text);
     }
+    Send(CB_SETEDITSEL, 0, MAKELPARAM(static_cast<WORD>(selStart), static_cast<WORD>(selEnd)));
     return ok;
 }
 
