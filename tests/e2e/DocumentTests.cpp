@@ -167,6 +167,18 @@ TEST_F(Documents, CloseLeavesTheProductNameAndSaveThenDoesNothing) {
     EXPECT_EQ(WaitForDialog(m_app, L"ドキュメントのコピーを保存", Timeout(1000)), nullptr);
 }
 
+TEST_F(Documents, ExecutionInformationNamesTheRunModeAndTheFolders) {
+    StartWith({});
+    ASSERT_TRUE(PostCommand(m_app, ID_EXEC_INFO));
+    const HWND dialog = WaitForDialog(m_app, L"実行情報");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ControlText(dialog, IDC_EXEC_MODE), L"スタンドアロン");
+    EXPECT_TRUE(win::EqualsNoCase(ControlText(dialog, IDC_EXEC_DIR), m_app.DataFolder()));
+    EXPECT_TRUE(win::EqualsNoCase(ControlText(dialog, IDC_EXEC_PATH), m_app.ExePath()));
+    EXPECT_TRUE(ClickButton(dialog, IDOK));
+    EXPECT_TRUE(WaitForNoDialog(m_app));
+}
+
 TEST_F(Documents, OpenInNewWindowStartsASecondProcessAtTheSameTopic) {
     StartWith({TestDocument(L"alpha"), L"/topic:/second.html"});
     ASSERT_TRUE(m_app.WaitForCaption(kAlphaCaption));
