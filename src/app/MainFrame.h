@@ -78,6 +78,10 @@ private:
     void SaveDocumentCopy();
     void OnFileClose();
     void OnOpenCurrentInNewWindow();
+    // Shows the document in the view and records it (its properties, its file's, a history entry); the error
+    // text, empty on success. A download brings its file information, a local file's is read from the disk.
+    std::wstring ShowDocument(std::unique_ptr<transfer::CFileHandle> document, transfer::CPropDoc props,
+                              const transfer::FileInformation* downloaded);
     // Adds the shown document to the history; the error text when that failed.
     std::wstring AddToHistory(const transfer::CPropDoc& props, const std::wstring& topic);
     // Runs the progress dialog until the work ends it; false (and the work abandoned) when it did not run.

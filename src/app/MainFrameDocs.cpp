@@ -124,29 +124,33 @@ void CMainFrame::OnDocReady(std::unique_ptr<transfer::CFileHandle> document) {
     if (!document) {
         error = win::LoadStr(IDS_ERR_DOC_OPEN);
     } else {
-        const std::wstring path = document->GetPath();
-        const std::wstring topic = document->GetProperty(L"topic");
-        const int64_t opened = Now();
-        if (!m_view.Open(std::move(document))) {
-            error = win::LoadStr(IDS_ERR_DOC_OPEN);
-        } else {
-            transfer::CPropDoc props;
-            props.title = m_view.GetTitle().substr(0, kMaxTitle);
-            props.filePath = path;
-            props.opened = opened;
-            m_view.SetDocProperties(props);
-            transfer::CPropFile file;
-            if (!file.ReadFrom(path)) {
-                error = win::LoadStr(IDS_ERR_DOC_OPEN);
-            } else {
-                m_view.SetFileProperties(file);
-                error = AddToHistory(props, topic);
-            }
-        }
+        transfer::CPropDoc props;
+        props.filePath = document->GetPath();
+        error = ShowDocument(std::move(document), props, nullptr);
     }
     EndProgress();
     RepaintNow();
     ShowError(m_hWnd, error);
+}
+
+std::wstring CMainFrame::ShowDocument(std::unique_ptr<transfer::CFileHandle> document, transfer::CPropDoc props,
+                                      const transfer::FileInformation* downloaded) {
+    const std::wstring path = document->GetPath();
+    const std::wstring topic = document->GetProperty(L"topic");
+    props.opened = Now();
+    if (!m_view.Open(std::move(document))) {
+        return win::LoadStr(IDS_ERR_DOC_OPEN);
+    }
+    props.title = m_view.GetTitle().substr(0, kMaxTitle);
+    m_view.SetDocProperties(props);
+    transfer::CPropFile file;
+    if (downloaded) {
+        file.SetFrom(*downloaded);
+    } else if (!file.ReadFrom(path)) {
+        return win::LoadStr(IDS_ERR_DOC_OPEN);
+    }
+    m_view.SetFileProperties(file);
+    return AddToHistory(props, topic);
 }
 
 std::wstring CMainFrame::AddToHistory(const transfer::CPropDoc& props, const std::wstring& topic) {
@@ -213,7 +217,6 @@ void CMainFrame::OnDownloaded(std::unique_ptr<transfer::CComm> job) {
             error = win::LoadStr(IDS_ERR_COMM);
         }
     } else if (job->GetStatus() == transfer::kCommStatusSuccess) {
-        const transfer::CUrlConn connection = job->Connection();
         std::unique_ptr<transfer::CDownloadFile> output = job->TakeOutputFile();
         auto document = std::make_unique<transfer::CFileChmTemp>();
         if (!output || !document->Adopt(output->Path())) {
@@ -225,20 +228,9 @@ void CMainFrame::OnDownloaded(std::unique_ptr<transfer::CComm> job) {
             if (!m_downloadTopic.IsEmpty()) {
                 document->SetProperty(L"topic", m_downloadTopic.Text());
             }
-            const int64_t opened = Now();
-            if (!m_view.Open(std::move(document))) {
-                error = win::LoadStr(IDS_ERR_DOC_OPEN);
-            } else {
-                transfer::CPropDoc props;
-                props.title = m_view.GetTitle().substr(0, kMaxTitle);
-                props.connection = connection;
-                props.opened = opened;
-                m_view.SetDocProperties(props);
-                transfer::CPropFile file;
-                file.SetFrom(job->GetFileInformation());
-                m_view.SetFileProperties(file);
-                error = AddToHistory(props, m_downloadTopic.Text());
-            }
+            transfer::CPropDoc props;
+            props.connection = job->Connection();
+            error = ShowDocument(std::move(document), props, &job->GetFileInformation());
         }
     } else {
         error = transfer::CommErrorText(*job);

@@ -221,35 +221,23 @@ bool CDlgFileDocSave::Show(HWND owner, const std::wstring& proposedName, const s
     return m_dialog.Show(owner, options);
 }
 
-CDlgFileDataOpen::CDlgFileDataOpen(const data::CDataSetting& setting, std::wstring execDir, std::wstring title)
-    : m_setting(setting), m_execDir(std::move(execDir)), m_title(std::move(title)) {}
-
-namespace {
-
-// What the two data-file dialogs share: title, filter, extension and the data files' default folder.
-CDlgFileWnd::Options DataFileOptions(const data::CDataSetting& setting, const std::wstring& execDir,
-                                     const std::wstring& title, DWORD flags, const std::wstring& initialFile) {
+CDlgFileWnd::Options CDlgFileData::DataOptions(DWORD flags, const std::wstring& initialFile) const {
     CDlgFileWnd::Options options;
-    options.title = title;
+    options.title = m_title;
     options.filter = BuildFilter(IDS_FILTER_DATA, kDataExtension);
     options.defaultExtension = kDataExtension;
     options.flags = flags;
-    options.initialFolder = ResolveDefaultFolder(setting.GetFileDlg().data, execDir);
+    options.initialFolder = ResolveDefaultFolder(m_setting.GetFileDlg().data, m_execDir);
     options.initialFile = initialFile;
     return options;
 }
 
-} // namespace
-
 bool CDlgFileDataOpen::Show(HWND owner, const std::wstring& initialPath) {
-    return m_dialog.Show(owner, DataFileOptions(m_setting, m_execDir, m_title, kDataOpenFlags, initialPath));
+    return m_dialog.Show(owner, DataOptions(kDataOpenFlags, initialPath));
 }
 
-CDlgFileDataSave::CDlgFileDataSave(const data::CDataSetting& setting, std::wstring execDir, std::wstring title)
-    : m_setting(setting), m_execDir(std::move(execDir)), m_title(std::move(title)) {}
-
 bool CDlgFileDataSave::Show(HWND owner, const std::wstring& proposedName) {
-    CDlgFileWnd::Options options = DataFileOptions(m_setting, m_execDir, m_title, kDataSaveFlags, proposedName);
+    CDlgFileWnd::Options options = DataOptions(kDataSaveFlags, proposedName);
     options.save = true;
     options.accept = [this](HWND dialog, const std::wstring& path) {
         return ConfirmDataSaveTarget(dialog, path, m_execDir);

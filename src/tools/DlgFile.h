@@ -82,32 +82,34 @@ private:
     CDlgFileWnd m_dialog;
 };
 
-// Importing a data file (*.xml).
-class CDlgFileDataOpen {
+// What the two data-file dialogs share: the caller's title, the data filter and the data files' default folder.
+class CDlgFileData {
 public:
-    CDlgFileDataOpen(const data::CDataSetting& setting, std::wstring execDir, std::wstring title);
-    bool Show(HWND owner, const std::wstring& initialPath);
+    CDlgFileData(const data::CDataSetting& setting, std::wstring execDir, std::wstring title)
+        : m_setting(setting), m_execDir(std::move(execDir)), m_title(std::move(title)) {}
     [[nodiscard]] const std::wstring& Path() const noexcept { return m_dialog.Path(); }
 
-private:
+protected:
+    [[nodiscard]] CDlgFileWnd::Options DataOptions(DWORD flags, const std::wstring& initialFile) const;
+
     const data::CDataSetting& m_setting;
     std::wstring m_execDir;
     std::wstring m_title;
     CDlgFileWnd m_dialog;
 };
 
-// Exporting a data file (*.xml); existing files of the data folder are refused.
-class CDlgFileDataSave {
+// Importing a data file (*.xml).
+class CDlgFileDataOpen : public CDlgFileData {
 public:
-    CDlgFileDataSave(const data::CDataSetting& setting, std::wstring execDir, std::wstring title);
-    bool Show(HWND owner, const std::wstring& proposedName);
-    [[nodiscard]] const std::wstring& Path() const noexcept { return m_dialog.Path(); }
+    using CDlgFileData::CDlgFileData;
+    bool Show(HWND owner, const std::wstring& initialPath);
+};
 
-private:
-    const data::CDataSetting& m_setting;
-    std::wstring m_execDir;
-    std::wstring m_title;
-    CDlgFileWnd m_dialog;
+// Exporting a data file (*.xml); existing files of the data folder are refused.
+class CDlgFileDataSave : public CDlgFileData {
+public:
+    using CDlgFileData::CDlgFileData;
+    bool Show(HWND owner, const std::wstring& proposedName);
 };
 
 // The shell's folder browser, file-system folders only, new dialog style, centred on its owner.
