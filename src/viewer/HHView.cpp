@@ -16,8 +16,9 @@
 namespace viewer {
 namespace {
 
-constexpr DWORD kSettingsMask =
-    data::CDataSetting::kImported | data::CDataSetting::kReset | data::CDataSetting::kToolBarChanged;
+// Whatever can change the toolbar settings: another instance's write (reload), a reset, an import, an edit.
+constexpr DWORD kSettingsMask = data::CDataSetting::kReloaded | data::CDataSetting::kReset |
+                                data::CDataSetting::kImported | data::CDataSetting::kToolBarChanged;
 constexpr COLORREF kPlaceholderColour = RGB(230, 230, 230);
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "viewer/HHWindows.h"
 
+#include "viewer/FrameCommands.h"
 #include "viewer/HelpControl.h"
 #include "viewer/ViewerRegistry.h"
 #include "win/Handles.h"
@@ -14,10 +15,6 @@
 namespace viewer {
 namespace {
 
-constexpr UINT kFrameShowNavigation = 200;
-constexpr UINT kFrameHideNavigation = 201;
-// The frame message through which the help control handles its buttons' mnemonics.
-constexpr UINT kFrameMnemonic = 0x688;
 constexpr int kTopicHide = 0;
 constexpr int kTopicShow = SW_SHOWNA;
 constexpr UINT kFramePosFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
@@ -125,7 +122,7 @@ bool CHHToolBar::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
         const struct {
             int command;
             UINT text;
-        } buttons[] = {{222, IDS_TOOLBAR_FONT_SIZE}, {208, IDS_TOOLBAR_OPTIONS}};
+        } buttons[] = {{kFrameFontSize, IDS_TOOLBAR_FONT_SIZE}, {kFrameOptions, IDS_TOOLBAR_OPTIONS}};
         for (const auto& button : buttons) {
             std::wstring text = win::LoadStr(button.text);
             TBBUTTONINFOW info{};
@@ -340,7 +337,7 @@ bool CHHChild::PreTranslateMessage(MSG& msg) {
     case 'T':
     case 'U':
     case 'W':
-        PostToViewerWindow(Slot::Frame, kFrameMnemonic, msg.wParam, 0);
+        PostToViewerWindow(Slot::Frame, kFrameMnemonicMessage, msg.wParam, 0);
         return true;
     default:
         return false;
@@ -404,7 +401,7 @@ bool CHHParent::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
         return true;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lp);
-        if (header && header->idFrom == 1006 && header->code == static_cast<UINT>(NM_RCLICK)) {
+        if (header && header->idFrom == kFrameNaviControlId && header->code == static_cast<UINT>(NM_RCLICK)) {
             result = 1;
             return true;
         }
@@ -482,65 +479,68 @@ bool CHHParent::OnCommand(UINT id, WPARAM wp, LPARAM lp, LRESULT& result) {
     case kFrameShowNavigation:
     case kFrameHideNavigation:
         ToggleWithTopicHidden(id, wp, lp, result);
+        // The control leaves the panes where they were: a hidden pane's strip stays blank, and a pane shown
+        // after a resize is covered by the topic.
+        Post(WM_HH_RELAYOUT);
         return true;
-    case 206:
-    case 6023:
-    case 0x9000:
-    case 0x9001:
-    case 0x9002:
-    case 0x9003:
+    case kFrameSyncContents:
+    case kFrameSwitchPaneFocus:
+    case kFrameContentsPage:
+    case kFrameIndexPage:
+    case kFrameSearchPage:
+    case kFrameFavoritesPage:
         result = PassOn(WM_COMMAND, wp, lp);
         Post(WM_HH_RELAYOUT);
         return true;
-    case 207:
-    case 253:
-        PostToViewerWindow(Slot::TopicBrowser, WM_COMMAND, 27, 0);
+    case kFramePrint:
+    case kFramePrintTopic:
+        PostToViewerWindow(Slot::TopicBrowser, WM_COMMAND, kBrowserPrint, 0);
         return true;
-    case 222:
-        PostToViewerWindow(Slot::TopicBrowser, WM_COMMAND, 0xD201, 0);
+    case kFrameFontSize:
+        PostToViewerWindow(Slot::TopicBrowser, WM_COMMAND, kBrowserFontSizeCycle, 0);
         return true;
-    case 223:
+    case kFrameNextTopic:
         SendToViewerWindow(Slot::ContentsTree, WM_HH_OP4, 0, 1);
         return true;
-    case 224:
+    case kFramePreviousTopic:
         SendToViewerWindow(Slot::ContentsTree, WM_HH_OP3, 0, 1);
         return true;
-    case 252:
-    case 0xEFFE:
-    case 0xEFFF:
+    case kFrameInternal252:
+    case kFrameInternalEFFE:
+    case kFrameInternalEFFF:
         return true;
-    case 0xD001:
+    case kNaviToggle:
         ShowNavigation(m_hWnd, 2);
         return true;
-    case 0xD002:
+    case kNaviTabPrevious:
         SendToViewerWindow(Slot::NaviTab, WM_HH_OP2, 3, 0);
         return true;
-    case 0xD003:
+    case kNaviTabNext:
         SendToViewerWindow(Slot::NaviTab, WM_HH_OP3, 3, 0);
         return true;
-    case 0xD004:
-    case 0xD005:
-    case 0xD006:
-    case 0xD007:
-        SendToViewerWindow(Slot::NaviTab, WM_HH_OP1, id - 0xD004 + 1, 1);
+    case kNaviContentsTab:
+    case kNaviContentsTab + 1:
+    case kNaviContentsTab + 2:
+    case kNaviFavoritesTab:
+        SendToViewerWindow(Slot::NaviTab, WM_HH_OP1, id - kNaviContentsTab + 1, 1);
         return true;
-    case 0xD008:
-    case 0xD009:
-    case 0xD00A:
-    case 0xD00B:
-        SendToViewerWindow(Slot::ContentsTree, WM_HH_OP1 + (id - 0xD008), 0, 1);
+    case kNaviTreeFirst:
+    case kNaviTreeFirst + 1:
+    case kNaviTreeFirst + 2:
+    case kNaviTreeNext:
+        SendToViewerWindow(Slot::ContentsTree, WM_HH_OP1 + (id - kNaviTreeFirst), 0, 1);
         return true;
-    case 0xD00C:
-        PostToViewerWindow(Slot::TopicBrowser, WM_COMMAND, 0xD202, 0);
+    case kTopicZoomDialog:
+        PostToViewerWindow(Slot::TopicBrowser, WM_COMMAND, kBrowserZoomDialog, 0);
         return true;
-    case 0xD00D:
-        SendToViewerWindow(Slot::TopicBrowser, WM_COMMAND, 0xD203, 0);
+    case kTopicZoomIn:
+        SendToViewerWindow(Slot::TopicBrowser, WM_COMMAND, kBrowserZoomIn, 0);
         return true;
-    case 0xD00E:
-        SendToViewerWindow(Slot::TopicBrowser, WM_COMMAND, 0xD204, 0);
+    case kTopicZoomOut:
+        SendToViewerWindow(Slot::TopicBrowser, WM_COMMAND, kBrowserZoomOut, 0);
         return true;
-    case 0xD00F:
-        PostToViewerWindow(Slot::TopicBrowser, WM_COMMAND, 67, 0);
+    case kTopicFind:
+        PostToViewerWindow(Slot::TopicBrowser, WM_COMMAND, kBrowserFind, 0);
         return true;
     default:
         return false;

@@ -1,5 +1,7 @@
 #include "viewer/ViewerRegistry.h"
 
+#include "viewer/FrameCommands.h"
+
 #include "resource.h"
 
 #include <map>
@@ -95,14 +97,29 @@ UINT TranslateCommand(UINT id) {
     // The help control's own frame commands where it has one, the wrappers' commands (0xD0xx) otherwise.
     static const std::map<UINT, UINT> table = [] {
         const Row rows[] = {
-            {ID_NAVI_SHOW, 0xD001},      {ID_NAVI_TAB_PREV, 0xD002}, {ID_NAVI_TAB_NEXT, 0xD003},
-            {ID_NAVI_TOC, 0xD004},       {ID_NAVI_INDEX, 0xD005},    {ID_NAVI_SEARCH, 0xD006},
-            {ID_NAVI_FAVOR, 0xD007},     {ID_NAVI_TOC_TOP, 0xD008},  {ID_NAVI_TOC_END, 0xD009},
-            {ID_NAVI_TOC_PREV, 0xD00A},  {ID_NAVI_TOC_NEXT, 0xD00B}, {ID_TOPIC_BACK, 204},
-            {ID_TOPIC_FORWARD, 209},     {ID_TOPIC_HOME, 205},       {ID_TOPIC_REFRESH, 203},
-            {ID_TOPIC_FONT_SIZE, 222},   {ID_TOPIC_ZOOM, 0xD00C},    {ID_TOPIC_ZOOM_IN, 0xD00D},
-            {ID_TOPIC_ZOOM_OUT, 0xD00E}, {ID_TOPIC_FIND, 0xD00F},    {ID_TOPIC_PRINT, 207},
-            {ID_DOC_OPTIONS, 208},       {ID_DOC_FOCUS, 6023},
+            {ID_NAVI_SHOW, kNaviToggle},
+            {ID_NAVI_TAB_PREV, kNaviTabPrevious},
+            {ID_NAVI_TAB_NEXT, kNaviTabNext},
+            {ID_NAVI_TOC, kNaviContentsTab},
+            {ID_NAVI_INDEX, kNaviContentsTab + 1},
+            {ID_NAVI_SEARCH, kNaviContentsTab + 2},
+            {ID_NAVI_FAVOR, kNaviFavoritesTab},
+            {ID_NAVI_TOC_TOP, kNaviTreeFirst},
+            {ID_NAVI_TOC_END, kNaviTreeFirst + 1},
+            {ID_NAVI_TOC_PREV, kNaviTreeFirst + 2},
+            {ID_NAVI_TOC_NEXT, kNaviTreeNext},
+            {ID_TOPIC_BACK, kFrameBack},
+            {ID_TOPIC_FORWARD, kFrameForward},
+            {ID_TOPIC_HOME, kFrameHome},
+            {ID_TOPIC_REFRESH, kFrameRefresh},
+            {ID_TOPIC_FONT_SIZE, kFrameFontSize},
+            {ID_TOPIC_ZOOM, kTopicZoomDialog},
+            {ID_TOPIC_ZOOM_IN, kTopicZoomIn},
+            {ID_TOPIC_ZOOM_OUT, kTopicZoomOut},
+            {ID_TOPIC_FIND, kTopicFind},
+            {ID_TOPIC_PRINT, kFramePrint},
+            {ID_DOC_OPTIONS, kFrameOptions},
+            {ID_DOC_FOCUS, kFrameSwitchPaneFocus},
         };
         std::map<UINT, UINT> map;
         for (const Row& row : rows) {

@@ -8,7 +8,12 @@
 namespace win {
 
 namespace {
-thread_local CDialogImpl* t_creatingDialog = nullptr;
+// The dialog being created on this thread and whether it runs modally: it claims the first message.
+struct Creating {
+    CDialogImpl* dialog = nullptr;
+    bool modal = false;
+};
+thread_local Creating t_creatingDialog;
 } // namespace
 
 CDialogImpl::~CDialogImpl() {
@@ -27,12 +32,12 @@ INT_PTR CDialogImpl::DoModal(HWND owner) {
     if (m_hWnd) {
         return -1;
     }
-    m_modal = true;
-    CDialogImpl* const previous = std::exchange(t_creatingDialog, this);
+    // The object may be gone when the call returns (its final-message hook may delete it): the modal flag is
+    // set when the window attaches and cleared with its last message, never after the call.
+    const Creating previous = std::exchange(t_creatingDialog, Creating{this, true});
     const INT_PTR result = ::DialogBoxParamW(CAppModule::ResourceInstance(), MAKEINTRESOURCEW(m_templateId), owner,
                                              &DialogProc, reinterpret_cast<LPARAM>(this));
     t_creatingDialog = previous;
-    m_modal = false;
     return result;
 }
 
@@ -40,8 +45,7 @@ HWND CDialogImpl::Create(HWND owner) {
     if (m_hWnd) {
         return nullptr;
     }
-    m_modal = false;
-    CDialogImpl* const previous = std::exchange(t_creatingDialog, this);
+    const Creating previous = std::exchange(t_creatingDialog, Creating{this, false});
     const HWND hwnd = ::CreateDialogParamW(CAppModule::ResourceInstance(), MAKEINTRESOURCEW(m_templateId), owner,
                                            &DialogProc, reinterpret_cast<LPARAM>(this));
     t_creatingDialog = previous;
@@ -77,11 +81,12 @@ INT_PTR CALLBACK CDialogImpl::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     auto* self = reinterpret_cast<CDialogImpl*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     if (!self) {
         // The first messages (WM_SETFONT, WM_INITDIALOG) come before we could attach.
-        self = t_creatingDialog;
+        self = t_creatingDialog.dialog;
         if (!self) {
             return FALSE;
         }
-        t_creatingDialog = nullptr;
+        self->m_modal = t_creatingDialog.modal;
+        t_creatingDialog = {};
         self->m_hWnd = hwnd;
         ::SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
     }
@@ -124,6 +129,7 @@ INT_PTR CALLBACK CDialogImpl::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
         self->m_destroyed = false;
         ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->m_hWnd = nullptr;
+        self->m_modal = false;
         if (self->m_filtering) {
             if (CMessageLoop* loop = CAppModule::GetMessageLoop()) {
                 loop->RemoveMessageFilter(self);

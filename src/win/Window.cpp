@@ -158,13 +158,11 @@ HWND CWindowImpl::Create(HWND parent, const RECT* rect, std::wstring_view title,
         CWindowImpl* previous;
         ~Restore() { t_creating = previous; }
     } restore{std::exchange(t_creating, this)};
-    const HWND hwnd = ::CreateWindowExW(exStyle, info.name, text.c_str(), style, x, y, cx, cy, parent, menuOrId,
-                                        CAppModule::Instance(), createParam);
-    if (!hwnd) {
-        // WM_CREATE refused: the window was destroyed inside CreateWindowEx and the object is free again.
-        m_hWnd = nullptr;
-    }
-    return hwnd;
+    // Nothing of this object is touched once the call returns: when WM_CREATE is refused the window is
+    // destroyed inside it, its final-message hook has run (and may have deleted the object), and the dispatch
+    // has already cleared m_hWnd.
+    return ::CreateWindowExW(exStyle, info.name, text.c_str(), style, x, y, cx, cy, parent, menuOrId,
+                             CAppModule::Instance(), createParam);
 }
 
 CWindowImpl* CWindowImpl::FromHandle(HWND hwnd) noexcept {

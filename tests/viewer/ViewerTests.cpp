@@ -8,6 +8,7 @@
 #include "viewer/HHWindows.h"
 #include "viewer/HelpControl.h"
 #include "viewer/ViewerRegistry.h"
+#include "win/Subclass.h"
 
 #include "resource.h"
 
@@ -226,6 +227,68 @@ TEST_F(ViewerTest, NavigationPaneFollowsTheViewCommands) {
     EXPECT_FALSE(::IsWindowVisible(pane));
     // The topic pane is shown again after every change of the layout.
     EXPECT_TRUE(::IsWindowVisible(FindViewerWindow(Slot::TopicPane)));
+}
+
+RECT RectIn(HWND window, HWND parent) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+TEST_F(ViewerTest, PanesAreLaidOutAgainAfterTheNavigationPaneComesOrGoes) {
+    ASSERT_TRUE(OpenDocument(L"alpha"));
+    const HWND frame = m_view.GetViewerFrame();
+    const HWND navigation = FindViewerWindow(Slot::NaviPane);
+    const HWND topic = FindViewerWindow(Slot::TopicPane);
+    ASSERT_TRUE(navigation && topic);
+    ASSERT_TRUE(m_view.ShowNavigation(1));
+    CRecorderWindow::PumpPending();
+    const LONG shownLeft = RectIn(topic, frame).left;
+
+    // Hidden: the topic takes the strip the pane had.
+    ASSERT_TRUE(m_view.ShowNavigation(0));
+    CRecorderWindow::PumpPending();
+    EXPECT_LT(RectIn(topic, frame).left, shownLeft);
+
+    // Shown again after a resize: the panes sit side by side.
+    ::MoveWindow(m_view, 0, 0, 800, 560, TRUE);
+    CRecorderWindow::PumpPending();
+    ASSERT_TRUE(m_view.ShowNavigation(1));
+    CRecorderWindow::PumpPending();
+    EXPECT_LE(RectIn(navigation, frame).right, RectIn(topic, frame).left);
+}
+
+class CSettingsListener : public win::CSubclassWindow {
+public:
+    int heard = 0;
+    bool ProcessWindowMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT&) override {
+        if (msg == CHHView::kSettingsChanged) {
+            ++heard;
+        }
+        return false;
+    }
+};
+
+TEST_F(ViewerTest, HearsEverySettingsChangeThatCanMoveTheToolbar) {
+    CSettingsListener listener;
+    ASSERT_TRUE(listener.Subclass(m_view));
+    const struct {
+        DWORD code;
+        int heard;
+    } cases[] = {
+        {data::CDataSetting::kReloaded, 1}, // another instance wrote the file
+        {data::CDataSetting::kReset, 1},
+        {data::CDataSetting::kImported, 1},
+        {data::CDataSetting::kToolBarChanged, 1},
+        {data::CDataSetting::kChanged, 0},
+    };
+    for (const auto& c : cases) {
+        listener.heard = 0;
+        (void)m_setting.Notify(c.code);
+        EXPECT_EQ(listener.heard, c.heard) << c.code;
+    }
+    EXPECT_TRUE(listener.Unsubclass());
 }
 
 TEST_F(ViewerTest, ViewCommandsAreNotHandledWithoutADocument) {

@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <new>
+
 namespace {
 
 class CTestDialog : public win::CDialogImpl {
@@ -74,6 +78,37 @@ TEST(Dialog, ModelessDialogTakesItsKeysThroughTheLoopUntilDestroyed) {
         EXPECT_FALSE(loop.PreTranslateMessage(msg));
     }
     EXPECT_TRUE(win::CAppModule::RemoveMessageLoop());
+}
+
+// Ends itself as soon as it starts and frees its own storage in the final-message hook, poisoning it.
+class CSelfEndingDialog : public win::CDialogImpl {
+public:
+    static constexpr unsigned char kPoison = 0xA5;
+    CSelfEndingDialog() : CDialogImpl(IDD_TEST_DIALOG) {}
+
+    bool ProcessWindowMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+        if (msg == WM_INITDIALOG) {
+            EndDialog(IDOK);
+            result = TRUE;
+            return true;
+        }
+        return false;
+    }
+
+protected:
+    void OnFinalMessage(HWND) override {
+        void* storage = this;
+        this->~CSelfEndingDialog();
+        std::memset(storage, kPoison, sizeof(CSelfEndingDialog));
+    }
+};
+
+TEST(Dialog, ModalRunDoesNotTouchADialogItsFinalMessageFreed) {
+    alignas(CSelfEndingDialog) unsigned char storage[sizeof(CSelfEndingDialog)];
+    auto* dialog = new (storage) CSelfEndingDialog;
+    EXPECT_EQ(dialog->DoModal(nullptr), IDOK);
+    EXPECT_TRUE(std::all_of(std::begin(storage), std::end(storage),
+                            [](unsigned char byte) { return byte == CSelfEndingDialog::kPoison; }));
 }
 
 TEST(Dialog, AnchorsMoveAndStretchControlsWithTheWindow) {

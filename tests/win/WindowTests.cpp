@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <new>
 #include <stdexcept>
 #include <vector>
 
@@ -86,6 +88,41 @@ TEST(WindowImpl, SelfDeletingWindowIsDeletedOnlyAfterItsLastMessage) {
     ::DestroyWindow(hwnd);
     EXPECT_TRUE(deleted);
     EXPECT_FALSE(::IsWindow(hwnd));
+}
+
+// Refuses to be created and frees its own storage in the final-message hook, poisoning it, so any write into
+// the object after that shows in the storage.
+class CRefusedSelfDeleting : public win::CWindowImpl {
+public:
+    static constexpr unsigned char kPoison = 0xA5;
+
+    bool ProcessWindowMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+        if (msg == WM_CREATE) {
+            result = -1;
+            return true;
+        }
+        return false;
+    }
+
+protected:
+    win::WindowClassInfo GetWindowClassInfo() const override {
+        win::WindowClassInfo info;
+        info.name = L"FolivexTestRefused";
+        return info;
+    }
+    void OnFinalMessage(HWND) override {
+        void* storage = this;
+        this->~CRefusedSelfDeleting();
+        std::memset(storage, kPoison, sizeof(CRefusedSelfDeleting));
+    }
+};
+
+TEST(WindowImpl, RefusedCreationDoesNotTouchAnObjectItsFinalMessageFreed) {
+    alignas(CRefusedSelfDeleting) unsigned char storage[sizeof(CRefusedSelfDeleting)];
+    auto* window = new (storage) CRefusedSelfDeleting;
+    EXPECT_EQ(window->Create(nullptr, nullptr, L"refused", WS_OVERLAPPEDWINDOW), nullptr);
+    EXPECT_TRUE(std::all_of(std::begin(storage), std::end(storage),
+                            [](unsigned char byte) { return byte == CRefusedSelfDeleting::kPoison; }));
 }
 
 TEST(Window, TextAndCentring) {
