@@ -15,6 +15,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <iterator>
 
 HWND CMainFrame::CreateFrame() {
     return Create(nullptr, nullptr, win::LoadStr(IDS_PRODUCT_NAME), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN);
@@ -94,7 +95,104 @@ bool CMainFrame::SaveMainPlacement() {
     return m_layout.Set(main) && m_layout.Notify(data::CDataLayout::kStorePlacement) && m_layout.Save();
 }
 
-bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+bool CMainFrame::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    // Work that arrives inside another piece of work's modal loop (or before the stores are loaded) waits
+    // its turn: it would otherwise run half-way through the other, or have its message boxes dropped.
+    if (CDeferredWork::IsDeferrable(msg) && m_deferred.MustWait(msg, DeferState(0))) {
+        if (msg == WM_CLOSE) {
+            OnCloseWhileBusy();
+        }
+        m_deferred.Push(msg, wp, lp);
+        result = 0;
+        return true;
+    }
+    ++m_handlerDepth;
+    const bool handled = HandleMessage(hwnd, msg, wp, lp, result);
+    --m_handlerDepth;
+    if (m_handlerDepth == 0 && m_hWnd) {
+        ScheduleDeferred();
+    }
+    return handled;
+}
+
+CDeferredWork::State CMainFrame::DeferState(int ownHandlers) const {
+    CDeferredWork::State state;
+    state.storesLoaded = m_storesLoaded;
+    state.messageBoxOpen = win::IsMessageBoxOpen();
+    state.reloading = m_reloading;
+    state.busy = m_handlerDepth > ownHandlers || !m_hWnd || !::IsWindowEnabled(m_hWnd);
+    return state;
+}
+
+void CMainFrame::ScheduleDeferred() {
+    if (!m_deferredPosted && m_deferred.HasRunnable(DeferState(0))) {
+        m_deferredPosted = Post(WM_APP_RUN_DEFERRED);
+    }
+}
+
+void CMainFrame::OnRunDeferred() {
+    m_deferredPosted = false;
+    // One piece at a time: the next is scheduled when this handler has returned.
+    CDeferredWork::Item item;
+    if (m_deferred.PopRunnable(DeferState(1), item)) {
+        RunDeferred(item);
+    }
+}
+
+void CMainFrame::RunDeferred(CDeferredWork::Item& item) {
+    switch (item.message) {
+    case WM_APP_CMDLINE:
+        OnCmdLine();
+        break;
+    case WM_APP_RELOAD:
+        OnReload(static_cast<DWORD>(item.wParam));
+        break;
+    case WM_APP_OPEN_REQUEST:
+        OnOpenRequest(std::move(item.request), item.lParam);
+        break;
+    case WM_APP_WATCH_ERROR:
+        OnWatchError();
+        break;
+    case WM_CLOSE:
+        OnClose();
+        ::DestroyWindow(m_hWnd);
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::OnCloseWhileBusy() {
+    m_closeRequested = true;
+    // A download or a save ends sooner when it is cancelled; a local open ends by itself.
+    if (m_progress.IsRunning() && m_work && m_work->kind != DocWork::Kind::Open) {
+        OnAbort();
+    }
+}
+
+void CMainFrame::OnActivate(WPARAM wp) {
+    if (LOWORD(wp) != WA_INACTIVE) {
+        return;
+    }
+    // Remembered for WM_SETFOCUS when the frame is active again (after a dialog, a box, another program).
+    const HWND focus = ::GetFocus();
+    if (focus && ::IsChild(m_hWnd, focus)) {
+        m_savedFocus = focus;
+    }
+}
+
+void CMainFrame::RestoreFocus() {
+    const HWND saved = m_savedFocus;
+    if (saved && ::IsWindow(saved) && ::IsChild(m_hWnd, saved) && ::IsWindowVisible(saved) &&
+        ::IsWindowEnabled(saved)) {
+        ::SetFocus(saved);
+    } else if (m_client) {
+        m_savedFocus = nullptr;
+        ::SetFocus(m_client);
+    }
+}
+
+bool CMainFrame::HandleMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
     case WM_CREATE:
         result = OnCreate();
@@ -125,10 +223,11 @@ bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRES
             return true;
         }
         return false;
+    case WM_ACTIVATE:
+        OnActivate(wp);
+        return false;
     case WM_SETFOCUS:
-        if (m_client) {
-            ::SetFocus(m_client);
-        }
+        RestoreFocus();
         result = 0;
         return true;
     case WM_APP_RELOAD:
@@ -147,24 +246,28 @@ bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRES
         OnCmdLine();
         result = 0;
         return true;
+    case WM_APP_RUN_DEFERRED:
+        OnRunDeferred();
+        result = 0;
+        return true;
     case WM_APP_DOC_READY:
-        OnDocReady(std::unique_ptr<transfer::CFileHandle>(reinterpret_cast<transfer::CFileHandle*>(wp)));
+        OnDocReady(TakeObject<WM_APP_DOC_READY>(wp));
         result = 0;
         return true;
     case WM_APP_DOWNLOADED:
-        OnDownloaded(std::unique_ptr<transfer::CComm>(reinterpret_cast<transfer::CComm*>(wp)));
+        OnDownloaded(TakeObject<WM_APP_DOWNLOADED>(wp));
         result = 0;
         return true;
     case WM_APP_LOGIN:
-        OnLogin(std::unique_ptr<transfer::CComm>(reinterpret_cast<transfer::CComm*>(wp)));
+        OnLogin(TakeObject<WM_APP_LOGIN>(wp));
         result = 0;
         return true;
     case WM_APP_OPEN_REQUEST:
-        OnOpenRequest(std::unique_ptr<DocRef>(reinterpret_cast<DocRef*>(wp)), lp);
+        OnOpenRequest(TakeObject<WM_APP_OPEN_REQUEST>(wp), lp);
         result = 0;
         return true;
     case WM_APP_SAVED:
-        OnSaved(std::unique_ptr<transfer::CFileOpe>(reinterpret_cast<transfer::CFileOpe*>(wp)));
+        OnSaved(TakeObject<WM_APP_SAVED>(wp));
         result = 0;
         return true;
     case WM_COMMAND:
@@ -287,11 +390,30 @@ void CMainFrame::OnReload(DWORD mask) {
         {kReloadShortkeys, &m_shortkey, IDS_ERR_RELOAD_SHORTKEY},
         {kReloadUrls, &m_urls, IDS_ERR_RELOAD_URLS},
     };
-    for (const StoreBit& entry : stores) {
-        if ((mask & entry.bit) && !entry.store->Reload()) {
+    // Reloads that arrive meanwhile (the error boxes run a loop) wait for this one to finish.
+    m_reloading = true;
+    for (size_t i = 0; i < std::size(stores); ++i) {
+        const StoreBit& entry = stores[i];
+        if (!(mask & entry.bit)) {
+            continue;
+        }
+        // One write is reported by the watcher more than once: a file that failed and has not changed
+        // since is not read (nor reported) again.
+        const uint64_t time = xml::GetLastWriteTime(entry.store->GetPath());
+        if (time != 0 && time == m_failedReloadTimes[i]) {
+            continue;
+        }
+        if (entry.store->Reload()) {
+            m_failedReloadTimes[i] = 0;
+        } else {
+            m_failedReloadTimes[i] = time;
             win::MessageBoxFor(m_hWnd, win::TextWithDetail(entry.failure, entry.store->GetError()),
                                MB_OK | MB_ICONERROR);
         }
+    }
+    m_reloading = false;
+    if ((mask & kReloadAll) == kReloadAll) {
+        m_storesLoaded = true;
     }
 }
 
@@ -299,6 +421,9 @@ void CMainFrame::OnClose() {
     // Whatever fails here is reported and the window closes all the same.
     if (!SaveMainPlacement()) {
         win::MessageBoxFor(m_hWnd, win::TextWithDetail(IDS_ERR_LAYOUT_SAVE, m_layout.GetError()), MB_OK | MB_ICONERROR);
+    }
+    if (m_view.HasDocument() && !m_view.Close(false)) {
+        win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_DOC_CLOSE), MB_OK | MB_ICONERROR);
     }
 }
 
@@ -442,4 +567,8 @@ bool CMainFrame::TranslateKeys(MSG& msg) {
 
 void CMainFrame::OnIdle() {
     UpdateCommandStates();
+    // Work that waited for a box or a dialog of something other than the frame's own handlers.
+    if (m_handlerDepth == 0) {
+        ScheduleDeferred();
+    }
 }

@@ -2,6 +2,7 @@
 // The program's one top-level window per process: it owns the command bar, the document view, the tool
 // windows, the workers and the data stores, and is where documents are opened and closed.
 
+#include "app/DeferredWork.h"
 #include "app/DocRef.h"
 #include "data/DataHistory.h"
 #include "data/DataLayout.h"
@@ -18,6 +19,20 @@
 #include "win/MessageLoop.h"
 #include "win/UpdateUI.h"
 #include "win/Window.h"
+
+#include <optional>
+
+// One piece of document work from its start to its end: opening a local file, a download with its logins, or
+// saving a copy. Its completion is recognised by the object it handed out (the document, the job), so the
+// completion of work that was abandoned is dropped instead of ending later work.
+struct DocWork {
+    enum class Kind { Open, Download, Save };
+
+    Kind kind = Kind::Open;
+    const void* token = nullptr;
+    // The topic to show once a download has finished.
+    transfer::CTopicStr topic;
+};
 
 class CMainFrame : public win::CWindowImpl,
                    public win::CUpdateUI,
@@ -61,6 +76,24 @@ protected:
 private:
     bool PreTranslateMessage(MSG& msg) override;
     void OnIdle() override;
+
+    bool HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // What keeps posted work waiting; `ownHandlers` frame handlers on the stack do not count as busy.
+    [[nodiscard]] CDeferredWork::State DeferState(int ownHandlers) const;
+    // Posts the run of the next waiting piece of work when it may run now.
+    void ScheduleDeferred();
+    void OnRunDeferred();
+    void RunDeferred(CDeferredWork::Item& item);
+    // A close asked for while other work runs: that work is cancelled where it can be, and the close follows.
+    void OnCloseWhileBusy();
+    void OnActivate(WPARAM wp);
+    void RestoreFocus();
+
+    // Document work: started with the object whose completion ends it; a completion of any other object is
+    // late work that was abandoned.
+    void BeginWork(DocWork::Kind kind, const void* token, transfer::CTopicStr topic = {});
+    [[nodiscard]] bool IsCurrentWork(const void* token) const noexcept { return m_work && m_work->token == token; }
+    void EndWork() noexcept { m_work.reset(); }
 
     LRESULT OnCreate();
     [[nodiscard]] bool StartWorkers(const std::wstring& execDir);
@@ -117,10 +150,20 @@ private:
     win::CCommandBar m_commandBar;
     viewer::CHHViewEx m_view;
     tools::CDlgProgress m_progress;
-    // The topic to show once the running download has finished.
-    transfer::CTopicStr m_downloadTopic;
-    // The progress dialog of the running work could not be shown: its result is dropped when it comes back.
-    bool m_workAbandoned = false;
+    // The running document work, if any.
+    std::optional<DocWork> m_work;
+    CDeferredWork m_deferred;
+    bool m_deferredPosted = false;
+    // Frame handlers on the stack: more than one means a handler runs a modal loop.
+    int m_handlerDepth = 0;
+    bool m_storesLoaded = false;
+    bool m_reloading = false;
+    // The file time of each store file (in reload order) whose last reload failed.
+    uint64_t m_failedReloadTimes[5] = {};
+    // A close is waiting for the running work to end.
+    bool m_closeRequested = false;
+    // The window inside the frame that had the focus when the frame was deactivated.
+    HWND m_savedFocus = nullptr;
     // Last members: destroyed first, so no worker outlives what it reports to.
     transfer::CFileThread m_fileThread;
     transfer::CCommThread m_commThread;

@@ -2,6 +2,7 @@
 // their logins; saving a copy; closing; opening in a new window.
 
 #include "app/AppMessages.h"
+#include "app/DeferredWork.h"
 #include "app/CmdLine.h"
 #include "app/ExeInfo.h"
 #include "app/MainFrame.h"
@@ -12,6 +13,7 @@
 #include "transfer/FileCopy.h"
 #include "transfer/InetDownload.h"
 #include "win/MessageBox.h"
+#include "win/Path.h"
 #include "win/Strings.h"
 
 #include "resource.h"
@@ -36,19 +38,6 @@ int64_t Now() {
     return static_cast<int64_t>(std::time(nullptr));
 }
 
-template <typename T> std::unique_ptr<T> TakeOwned(WPARAM wp) {
-    return std::unique_ptr<T>(reinterpret_cast<T*>(wp));
-}
-
-// Posts `object` to the window; it comes back owned by the handler, or is destroyed here when the post fails.
-template <typename T> bool PostOwned(HWND window, UINT message, std::unique_ptr<T> object, LPARAM lp = 0) {
-    if (!::PostMessageW(window, message, reinterpret_cast<WPARAM>(object.get()), lp)) {
-        return false;
-    }
-    (void)object.release();
-    return true;
-}
-
 data::CDataUrl ToDataUrl(const transfer::CUrlConn& url) {
     // The password never leaves memory.
     data::CDataUrl record;
@@ -67,7 +56,7 @@ HWND CMainFrame::DialogOwner() const {
 }
 
 std::wstring CMainFrame::ResolveDocumentPath(const std::wstring& path) const {
-    return data::CDataLibrary::ToAbsolutePath(path, ExeInfo::GetExecDir());
+    return win::ResolveAgainst(path, ExeInfo::GetExecDir());
 }
 
 void CMainFrame::RepaintNow() {
@@ -82,15 +71,19 @@ void CMainFrame::EndProgress() {
     }
 }
 
+void CMainFrame::BeginWork(DocWork::Kind kind, const void* token, transfer::CTopicStr topic) {
+    m_work = DocWork{kind, token, std::move(topic)};
+}
+
 bool CMainFrame::RunProgress(UINT text, UINT mode) {
     m_progress.SetText(text);
     m_progress.SetMode(mode);
-    m_workAbandoned = false;
     if (m_progress.Run(DialogOwner()) == 1) {
         return true;
     }
-    // The caller reports the failure; the work it started must not finish behind that message.
-    m_workAbandoned = true;
+    // The caller reports the failure; the work it started must not finish behind that message: its
+    // completion, when it comes, is no longer the current work's and is dropped.
+    EndWork();
     return false;
 }
 
@@ -105,29 +98,23 @@ bool CMainFrame::OpenFile(const std::wstring& path, const transfer::CTopicStr& t
     if (!topic.IsEmpty()) {
         document->SetProperty(L"topic", topic.Text());
     }
-    if (!PostOwned(m_hWnd, WM_APP_DOC_READY, std::move(document))) {
+    const void* token = document.get();
+    if (!PostObject<WM_APP_DOC_READY>(m_hWnd, std::move(document))) {
         return false;
     }
-    if (RunProgress(IDS_PROGRESS_OPENING, 0)) {
-        return true;
-    }
-    MSG pending{};
-    while (::PeekMessageW(&pending, m_hWnd, WM_APP_DOC_READY, WM_APP_DOC_READY, PM_REMOVE)) {
-        delete reinterpret_cast<transfer::CFileHandle*>(pending.wParam);
-    }
-    return false;
+    BeginWork(DocWork::Kind::Open, token);
+    return RunProgress(IDS_PROGRESS_OPENING, 0);
 }
 
 void CMainFrame::OnDocReady(std::unique_ptr<transfer::CFileHandle> document) {
-    RepaintNow();
-    std::wstring error;
-    if (!document) {
-        error = win::LoadStr(IDS_ERR_DOC_OPEN);
-    } else {
-        transfer::CPropDoc props;
-        props.filePath = document->GetPath();
-        error = ShowDocument(std::move(document), props, nullptr);
+    if (!document || !IsCurrentWork(document.get())) {
+        return; // abandoned work: its failure was reported
     }
+    EndWork();
+    RepaintNow();
+    transfer::CPropDoc props;
+    props.filePath = document->GetPath();
+    const std::wstring error = ShowDocument(std::move(document), props, nullptr);
     EndProgress();
     RepaintNow();
     ShowError(m_hWnd, error);
@@ -178,12 +165,18 @@ bool CMainFrame::OpenUrl(const transfer::CUrlConn& url, const transfer::CTopicSt
         return false;
     }
     auto output = std::make_unique<transfer::CDownloadFile>(temporary.Release(), true);
-    m_downloadTopic = topic;
     auto job = std::make_unique<transfer::CCommDL>(m_hWnd, WM_APP_DOWNLOADED);
     job->Settings().SetTimeoutSeconds(m_setting.GetComm().timeout);
     job->Connection() = url;
     job->SetOutputFile(std::move(output));
-    return StartDownload(std::move(job));
+    // The token is the address the completion brings back: that of the job's CComm part, which virtual
+    // inheritance places elsewhere in a CCommDL.
+    BeginWork(DocWork::Kind::Download, static_cast<const transfer::CComm*>(job.get()), topic);
+    if (StartDownload(std::move(job))) {
+        return true;
+    }
+    EndWork();
+    return false;
 }
 
 bool CMainFrame::StartDownload(std::unique_ptr<transfer::CComm> job) {
@@ -198,8 +191,12 @@ bool CMainFrame::StartDownload(std::unique_ptr<transfer::CComm> job) {
 }
 
 void CMainFrame::OnDownloaded(std::unique_ptr<transfer::CComm> job) {
-    if (m_workAbandoned) {
-        return; // its failure was reported; the job and its temporary file go here
+    if (!job || !IsCurrentWork(job.get())) {
+        return; // abandoned work: its failure was reported; the job and its temporary file go here
+    }
+    const transfer::CTopicStr topic = m_work->topic;
+    if (job->GetStatus() != transfer::kCommStatusAuth) {
+        EndWork();
     }
     RepaintNow();
     std::wstring error;
@@ -207,14 +204,17 @@ void CMainFrame::OnDownloaded(std::unique_ptr<transfer::CComm> job) {
     m_progress.SetText(IDS_PROGRESS_OPENING);
     m_progress.SetMode(0);
     if (!m_progress.Refresh()) {
+        EndWork();
         error = win::LoadStr(IDS_ERR_PROGRESS);
-    } else if (!job) {
-        error = win::LoadStr(IDS_ERR_COMM);
     } else if (job->GetStatus() == transfer::kCommStatusCancelled) {
-        warning = win::LoadStr(IDS_COMM_ABORTED);
+        // A cancel the close asked for needs no word: the window is going.
+        if (!m_closeRequested) {
+            warning = win::LoadStr(IDS_COMM_ABORTED);
+        }
     } else if (job->GetStatus() == transfer::kCommStatusAuth) {
-        if (!PostOwned(m_hWnd, WM_APP_LOGIN, std::move(job))) {
-            error = win::LoadStr(IDS_ERR_COMM);
+        if (m_closeRequested || !PostObject<WM_APP_LOGIN>(m_hWnd, std::move(job))) {
+            EndWork();
+            error = m_closeRequested ? std::wstring() : win::LoadStr(IDS_ERR_COMM);
         }
     } else if (job->GetStatus() == transfer::kCommStatusSuccess) {
         std::unique_ptr<transfer::CDownloadFile> output = job->TakeOutputFile();
@@ -225,8 +225,8 @@ void CMainFrame::OnDownloaded(std::unique_ptr<transfer::CComm> job) {
             // The document object deletes the temporary file from now on, whatever happens to it.
             output->Keep();
             output.reset();
-            if (!m_downloadTopic.IsEmpty()) {
-                document->SetProperty(L"topic", m_downloadTopic.Text());
+            if (!topic.IsEmpty()) {
+                document->SetProperty(L"topic", topic.Text());
             }
             transfer::CPropDoc props;
             props.connection = job->Connection();
@@ -244,16 +244,20 @@ void CMainFrame::OnDownloaded(std::unique_ptr<transfer::CComm> job) {
 }
 
 void CMainFrame::OnLogin(std::unique_ptr<transfer::CComm> job) {
+    if (!job || !IsCurrentWork(job.get())) {
+        return;
+    }
     const HWND focus = ::GetFocus();
     ::SetFocus(m_hWnd);
-    if (!job) {
-        ShowError(m_hWnd, IDS_ERR_COMM);
-    } else {
+    {
         tools::CDlgUrlLogin dialog(job->Connection(), job->GetAuthRequest(), job->GetLoginRetryCount());
         const INT_PTR result = dialog.DoModal(DialogOwner());
+        if (result != IDOK || m_closeRequested) {
+            EndWork();
+        }
         if (result == -1) {
             ShowError(m_hWnd, IDS_ERR_DIALOG);
-        } else if (result == IDOK) {
+        } else if (result == IDOK && !m_closeRequested) {
             job->SetLoginRetryCount(job->GetLoginRetryCount() + 1);
             transfer::CUrlConn connection = job->Connection();
             connection.login = 1;
@@ -261,6 +265,7 @@ void CMainFrame::OnLogin(std::unique_ptr<transfer::CComm> job) {
             connection.password = dialog.Password();
             job->Connection() = connection;
             if (!StartDownload(std::move(job))) {
+                EndWork();
                 ShowError(m_hWnd, IDS_ERR_COMM);
             }
         }
@@ -443,7 +448,9 @@ void CMainFrame::SaveDocumentCopy() {
     copy->SetTimes(now, m_view.GetFileProperties().lastWriteTime, now);
     copy->SetOpenInNewWindow(dialog.NewWindow());
     std::unique_ptr<transfer::CFileOpe> job = std::move(copy);
+    BeginWork(DocWork::Kind::Save, job.get());
     if (!m_fileThread.Submit(job)) {
+        EndWork();
         ShowError(m_hWnd, IDS_ERR_DOC_SAVE);
         return;
     }
@@ -453,15 +460,16 @@ void CMainFrame::SaveDocumentCopy() {
 }
 
 void CMainFrame::OnSaved(std::unique_ptr<transfer::CFileOpe> job) {
-    if (m_workAbandoned) {
+    if (!job || !IsCurrentWork(job.get())) {
         return; // the copy is made, but nothing more is done for a command reported as failed
     }
+    EndWork();
     RepaintNow();
     std::wstring error;
     const auto* copy = dynamic_cast<const transfer::CFileCopy*>(job.get());
     if (!copy || job->GetStatus() != 0) {
         error = win::LoadStr(IDS_ERR_DOC_SAVE);
-    } else if (copy->GetOpenInNewWindow() && !OpenInNewWindow(copy->GetDestination(), {})) {
+    } else if (copy->GetOpenInNewWindow() && !m_closeRequested && !OpenInNewWindow(copy->GetDestination(), {})) {
         error = win::LoadStr(IDS_ERR_WINDOW);
     }
     EndProgress();
@@ -510,22 +518,7 @@ void CMainFrame::DiscardPendingWork() {
     // What the workers or this window posted and nobody will handle now: owned objects, temporary files.
     MSG pending{};
     while (::PeekMessageW(&pending, m_hWnd, WM_APP_DOC_READY, WM_APP_SAVED, PM_REMOVE)) {
-        switch (pending.message) {
-        case WM_APP_DOC_READY:
-            delete reinterpret_cast<transfer::CFileHandle*>(pending.wParam);
-            break;
-        case WM_APP_DOWNLOADED:
-        case WM_APP_LOGIN:
-            delete reinterpret_cast<transfer::CComm*>(pending.wParam);
-            break;
-        case WM_APP_OPEN_REQUEST:
-            delete reinterpret_cast<DocRef*>(pending.wParam);
-            break;
-        case WM_APP_SAVED:
-            delete reinterpret_cast<transfer::CFileOpe*>(pending.wParam);
-            break;
-        default:
-            break;
-        }
+        (void)DropMessageObject(pending);
     }
+    EndWork();
 }

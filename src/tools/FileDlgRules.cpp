@@ -25,39 +25,9 @@ std::wstring ResolveDefaultFolder(const data::DefaultFolder& entry, std::wstring
     if (!entry.enable) {
         return {};
     }
-    const std::wstring folder = win::TrimPath(entry.folder);
-    std::wstring joined;
-    switch (win::GetPathKind(folder)) {
-    case win::PathKind::Empty:
-        return {};
-    case win::PathKind::Relative:
-        joined = std::wstring(execDir);
-        if (!joined.empty() && joined.back() != L'\\') {
-            joined += L'\\';
-        }
-        joined += folder;
-        break;
-    case win::PathKind::Absolute:
-        // "\folder" names the root of the drive the execution directory is on, not that of the current one;
-        // "C:folder" is relative to the execution directory when that lies on drive C.
-        if (folder[0] == L'\\' && execDir.size() >= 2 && execDir[1] == L':') {
-            joined = std::wstring(execDir.substr(0, 2)) + folder;
-        } else if (folder.size() >= 2 && folder[1] == L':' && (folder.size() == 2 || folder[2] != L'\\') &&
-                   execDir.size() >= 2 && win::EqualsNoCase(folder.substr(0, 2), execDir.substr(0, 2))) {
-            joined = std::wstring(execDir);
-            if (!joined.empty() && joined.back() != L'\\') {
-                joined += L'\\';
-            }
-            joined += folder.substr(2);
-        } else {
-            joined = folder;
-        }
-        break;
-    case win::PathKind::Unc:
-        joined = folder;
-        break;
-    }
-    const std::wstring full = win::FullPath(joined);
+    // Resolved as the document paths of the command line are: from the execution directory, never from the
+    // process's current directory.
+    const std::wstring full = win::ResolveAgainst(win::TrimPath(entry.folder), execDir);
     if (full.empty() || full.size() >= MAX_PATH || !win::DirectoryExists(full)) {
         return {};
     }

@@ -61,6 +61,7 @@ bool CHHView::Open(std::unique_ptr<transfer::CFileHandle> document) {
     Send(WM_SIZE, 0, 0);
     ::SendMessageW(frame, WM_HH_PREPARE, 0, 0);
     ::PostMessageW(frame, WM_HH_SHOWPANE, SW_SHOWNA, 0);
+    Post(kFocusAfterOpen);
     // The document is shown: a subscriber that has gone away does not make the open a failure.
     (void)Notify(kEventOpened, true);
     return true;
@@ -141,6 +142,52 @@ void CHHView::OnSize() const {
     }
 }
 
+namespace {
+
+struct FocusSearch {
+    HWND found = nullptr;
+    bool deepest = false; // the last visible descendant rather than the first control of a kind
+};
+
+BOOL CALLBACK FindFocusTarget(HWND window, LPARAM lp) {
+    auto* search = reinterpret_cast<FocusSearch*>(lp);
+    if (!::IsWindowVisible(window) || !::IsWindowEnabled(window)) {
+        return TRUE;
+    }
+    if (search->deepest) {
+        search->found = window;
+        return TRUE;
+    }
+    const std::wstring name = win::CWindow(window).GetClassName();
+    for (const wchar_t* control : {L"SysTreeView32", L"SysListView32", L"Edit", L"ListBox"}) {
+        if (win::EqualsNoCaseAscii(name, control)) {
+            search->found = window;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+} // namespace
+
+void CHHView::FocusViewer() const {
+    const HWND navigation = FindViewerWindow(Slot::NaviPane);
+    if (navigation && ::IsWindowVisible(navigation)) {
+        FocusSearch search;
+        ::EnumChildWindows(navigation, &FindFocusTarget, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            ::SetFocus(search.found);
+            return;
+        }
+    }
+    const HWND topic = FindViewerWindow(Slot::TopicPane);
+    if (topic && ::IsWindowVisible(topic)) {
+        FocusSearch search{nullptr, true};
+        ::EnumChildWindows(topic, &FindFocusTarget, reinterpret_cast<LPARAM>(&search));
+        ::SetFocus(search.found ? search.found : topic);
+    }
+}
+
 void CHHView::OnContextMenu(LPARAM lp) {
     POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
     if (at.x == -1 && at.y == -1) {
@@ -182,6 +229,25 @@ bool CHHView::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LR
         OnSize();
         result = 0;
         return true;
+    case WM_SETFOCUS:
+        // The view itself takes no keys while a document is shown: the focus belongs in the viewer.
+        if (!HasDocument()) {
+            return false;
+        }
+        FocusViewer();
+        result = 0;
+        return true;
+    case kFocusAfterOpen: {
+        // Only a focus the open left behind on the view or its main window moves; one the user put elsewhere
+        // (a tool window) stays.
+        const HWND focus = ::GetFocus();
+        const HWND main = ::GetAncestor(hwnd, GA_ROOT);
+        if (HasDocument() && ::GetActiveWindow() == main && (focus == hwnd || focus == main)) {
+            FocusViewer();
+        }
+        result = 0;
+        return true;
+    }
     case kSettingsChanged:
         if (!Relayout()) {
             win::MessageBoxFor(hwnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);

@@ -28,6 +28,8 @@ public:
     static constexpr DWORD kEventTopicProperties = 8;
     // The message the settings store sends the view.
     static constexpr UINT kSettingsChanged = WM_APP + 1;
+    // Posted after an open: the panes are shown by then and can take the focus.
+    static constexpr UINT kFocusAfterOpen = WM_APP + 2;
 
     CHHView(data::CDataSetting& setting, data::CDataShortkey& shortkeys) noexcept
         : m_setting(setting), m_shortkeys(shortkeys) {}
@@ -78,6 +80,9 @@ protected:
 
 private:
     void OnSize() const;
+    // Gives the focus to the pane a reader works in: the navigation pane's control when it is shown, else
+    // the topic.
+    void FocusViewer() const;
     void OnContextMenu(LPARAM lp);
     void OnDestroy();
 

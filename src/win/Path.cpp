@@ -90,6 +90,44 @@ std::wstring FullPath(std::wstring_view path) {
     }
 }
 
+std::wstring ResolveAgainst(std::wstring_view path, std::wstring_view base) {
+    const auto below = [&base](std::wstring_view rest) {
+        std::wstring joined(base);
+        if (!joined.empty() && joined.back() != L'\\' && joined.back() != L'/') {
+            joined += L'\\';
+        }
+        return joined + std::wstring(rest);
+    };
+    const bool baseHasDrive = base.size() >= 2 && base[1] == L':';
+    std::wstring joined;
+    switch (GetPathKind(path)) {
+    case PathKind::Empty:
+        return {};
+    case PathKind::Relative:
+        if (!baseHasDrive) {
+            return {};
+        }
+        joined = below(path);
+        break;
+    case PathKind::Absolute:
+        if ((path[0] == L'\\' || path[0] == L'/') && baseHasDrive) {
+            joined = std::wstring(base.substr(0, 2)) + std::wstring(path);
+        } else if (path.size() >= 2 && path[1] == L':' && (path.size() == 2 || (path[2] != L'\\' && path[2] != L'/'))) {
+            // A drive's own current directory is process state that other threads may change.
+            joined = baseHasDrive && EqualsNoCase(path.substr(0, 2), base.substr(0, 2))
+                         ? below(path.substr(2))
+                         : std::wstring(path.substr(0, 2)) + L"\\" + std::wstring(path.substr(2));
+        } else {
+            joined = std::wstring(path);
+        }
+        break;
+    case PathKind::Unc:
+        joined = std::wstring(path);
+        break;
+    }
+    return FullPath(joined);
+}
+
 bool FileExists(std::wstring_view path) {
     if (path.empty()) {
         return false;

@@ -25,6 +25,11 @@ std::wstring ParentFolder(std::wstring_view path);
 
 // The full path of `path` as the platform resolves it, however long; empty when it has none.
 std::wstring FullPath(std::wstring_view path);
+// The full path `path` names when taken from the folder `base` (absolute, drive-based) instead of the process's
+// current directory: a relative path lies below `base`, "\x" on the drive of `base`, and "C:x" below `base` when
+// that is on drive C (the root of C otherwise). Absolute and UNC paths are only normalised. Empty when there is
+// no such path.
+std::wstring ResolveAgainst(std::wstring_view path, std::wstring_view base);
 // Whether the path names an existing file (not a folder).
 [[nodiscard]] bool FileExists(std::wstring_view path);
 // Whether two paths name the same place: both made absolute, a trailing backslash dropped, letters compared

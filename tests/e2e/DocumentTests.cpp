@@ -91,20 +91,28 @@ TEST_F(Documents, CommandLineOpensTheDocumentAtItsFirstTopicAndRecordsIt) {
     EXPECT_LE(history[0].time, static_cast<int64_t>(std::time(nullptr)));
 }
 
-TEST_F(Documents, RelativePathOpensAgainstTheExecutionDirectory) {
-    ASSERT_TRUE(m_app.Prepare());
-    const std::wstring docs = m_app.DataFolder() + L"\\docs";
+TEST(DocumentPaths, RelativeRootAndDriveRelativePathsOpenAgainstTheExecutionDirectory) {
+    CFolivexProcess owner;
+    ASSERT_TRUE(owner.Prepare());
+    const std::wstring folder = owner.DataFolder();
+    const std::wstring docs = folder + L"\\docs";
     ASSERT_TRUE(::CreateDirectoryW(docs.c_str(), nullptr));
     ASSERT_TRUE(::CopyFileW(TestDocument(L"beta").c_str(), (docs + L"\\beta.chm").c_str(), TRUE));
-    // Started from another folder, which holds no such file.
-    CTempFolder elsewhere;
-    ASSERT_TRUE(m_app.Start({L"docs\\beta.chm"}, elsewhere.Path()));
-    ASSERT_NE(m_app.WaitForMainWindow(), nullptr);
-    EXPECT_TRUE(m_app.WaitForCaption(kBetaCaption));
-    CloseApp();
-    const auto history = ReadHistory(m_app.DataFolder());
-    ASSERT_EQ(history.size(), 1u);
-    EXPECT_EQ(history[0].file.path, docs + L"\\beta.chm");
+    // Started from another drive, whose current folder holds no such file.
+    const std::wstring elsewhere = L"Z:\\";
+    for (const std::wstring& path : {std::wstring(L"docs\\beta.chm"), folder.substr(2) + L"\\docs\\beta.chm",
+                                     folder.substr(0, 2) + L"docs\\beta.chm"}) {
+        SCOPED_TRACE(win::WideToUtf8(path));
+        CFolivexProcess app;
+        ASSERT_TRUE(app.StartBeside(owner, {path}, elsewhere));
+        ASSERT_NE(app.WaitForMainWindow(), nullptr);
+        EXPECT_TRUE(app.WaitForCaption(kBetaCaption));
+        ASSERT_TRUE(app.Close());
+        ASSERT_EQ(app.WaitForExit(), 0u);
+        const auto history = ReadHistory(folder);
+        ASSERT_FALSE(history.empty());
+        EXPECT_TRUE(win::EqualsNoCase(history[0].file.path, docs + L"\\beta.chm"));
+    }
 }
 
 TEST_F(Documents, WithoutArgumentsTheSettingsStartUpDocumentOpens) {

@@ -51,4 +51,21 @@ TEST(Path, TrimRemovesBlanksAndOneTrailingBackslashButKeepsARoot) {
     }
 }
 
+TEST(Path, ResolvesAgainstTheGivenFolderNeverTheCurrentOne) {
+    const std::wstring base = L"C:\\base\\exec";
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"a.chm", L"C:\\base\\exec\\a.chm"},
+        {L"..\\a.chm", L"C:\\base\\a.chm"},
+        {L"\\docs\\a.chm", L"C:\\docs\\a.chm"},         // the root of the folder's drive
+        {L"C:docs\\a.chm", L"C:\\base\\exec\\docs\\a.chm"}, // relative to the folder on its drive
+        {L"D:docs\\a.chm", L"D:\\docs\\a.chm"},           // the root of another drive
+        {L"D:\\x\\..\\a.chm", L"D:\\a.chm"},
+        {L"\\\\srv\\share\\a.chm", L"\\\\srv\\share\\a.chm"},
+        {L"", L""},
+    };
+    for (const auto& [path, expected] : cases) {
+        EXPECT_TRUE(win::EqualsNoCase(win::ResolveAgainst(path, base), expected)) << path;
+    }
+}
+
 } // namespace

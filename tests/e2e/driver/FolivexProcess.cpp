@@ -81,6 +81,22 @@ bool CFolivexProcess::Start(const std::vector<std::wstring>& args, const std::ws
     return true;
 }
 
+bool CFolivexProcess::StartBeside(const CFolivexProcess& owner, const std::vector<std::wstring>& args,
+                                  const std::wstring& currentFolder) {
+    if (m_process || owner.ExePath().empty()) {
+        return false;
+    }
+    m_exePath = owner.ExePath();
+    return Start(args, currentFolder.empty() ? owner.DataFolder() : currentFolder);
+}
+
+HWND CFolivexProcess::FocusedWindow() const {
+    const DWORD thread = m_mainWindow ? ::GetWindowThreadProcessId(m_mainWindow, nullptr) : 0;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return thread && ::GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
 HWND CFolivexProcess::FindMainWindow() const {
     const std::vector<HWND> frames = TopLevelWindows(m_pid, kMainFrameClass);
     return frames.empty() ? nullptr : frames.front();

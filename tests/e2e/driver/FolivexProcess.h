@@ -34,6 +34,15 @@ public:
     // The same with command-line arguments, and optionally another current folder than the program's own.
     [[nodiscard]] bool Start(const std::vector<std::wstring>& args, const std::wstring& currentFolder = {});
 
+    // Starts another process of `owner`'s copy in `owner`'s folder, so both share one data folder. The
+    // owner must outlive this object (declare it first).
+    // Its current folder is `owner`'s folder unless another is given.
+    [[nodiscard]] bool StartBeside(const CFolivexProcess& owner, const std::vector<std::wstring>& args,
+                                   const std::wstring& currentFolder = {});
+
+    // The window with the keyboard focus in the process's window thread; nullptr when there is none.
+    [[nodiscard]] HWND FocusedWindow() const;
+
     // The visible main frame of the process, once it exists; nullptr on time-out or when the process ended.
     // The frame found here is the one MainWindow(), Caption(), the commands and Close() act on.
     HWND WaitForMainWindow(Timeout timeout = kDefaultTimeout);

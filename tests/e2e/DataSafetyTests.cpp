@@ -1,0 +1,114 @@
+// What users already have survives: start-up work runs in order whatever boxes appear, every start-up error is
+// shown, instances sharing a data folder keep each other's entries, and the focus comes back after a dialog.
+
+#include "common/TestFiles.h"
+#include "driver/Documents.h"
+#include "driver/FolivexProcess.h"
+#include "driver/Windows.h"
+
+#include "resource.h"
+#include "win/Strings.h"
+
+#include <gtest/gtest.h>
+
+
+using namespace e2e;
+
+namespace {
+
+const std::wstring kAlphaCaption = L"Alpha Document - Folivex";
+
+std::string HistoryWith(int entries) {
+    std::string text = kXmlHeader + "<history><folder>";
+    for (int i = 1; i <= entries; ++i) {
+        const std::string n = std::to_string(i);
+        text += "<doc title=\"Entry " + n + "\" time=\"" + n + "\"><file>C:\\old\\" + n + ".chm</file></doc>";
+    }
+    return text + "</folder></history>";
+}
+
+struct StartupCase {
+    const char* name;
+    const wchar_t* brokenFile; // written with `brokenText`
+    const char* brokenText;
+    const wchar_t* secondBrokenFile;
+    std::vector<UINT> boxes; // in the order they must appear
+    size_t historyEntries;   // after the run; 0: the history file must be unchanged
+};
+
+// The boxes appear one after the other, each only once the one before is gone, and the document still opens
+// after the stores have loaded: nothing is lost or written over.
+TEST(StartupOrder, EveryErrorIsShownInOrderAndTheDocumentOpensOnTheLoadedStores) {
+    const StartupCase cases[] = {
+        {"settings unreadable", L"folivex.xml", "<setting><comm timeout=\"5x\" /></setting>", nullptr,
+         {IDS_ERR_RELOAD_SETTINGS}, 14},
+        {"layout and history unreadable", L"chmlay.xml", "<layout><window name=\"main\" x=\"1", L"chmhist.xml",
+         {IDS_ERR_LAYOUT_LOAD, IDS_ERR_RELOAD_HISTORY, IDS_ERR_HISTORY_ADD}, 0},
+    };
+    for (const StartupCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        CFolivexProcess app;
+        ASSERT_TRUE(app.Prepare());
+        const std::wstring history = app.DataFolder() + L"\\chmhist.xml";
+        const std::string historyText =
+            c.secondBrokenFile ? kXmlHeader + "<history><folder><doc title=\"cut" : HistoryWith(13);
+        ASSERT_TRUE(WriteBytes(history, historyText));
+        ASSERT_TRUE(WriteBytes(app.DataFolder() + L"\\" + c.brokenFile, kXmlHeader + c.brokenText));
+        ASSERT_TRUE(app.Start({TestDocument(L"alpha")}));
+
+        for (const UINT id : c.boxes) {
+            const auto box = app.WaitForMessageBox();
+            ASSERT_TRUE(box.has_value()) << id;
+            EXPECT_EQ(box->text.rfind(win::LoadStr(id), 0), 0u) << win::WideToUtf8(box->text);
+            ASSERT_TRUE(PressButton(*box, IDOK));
+            ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box->window); }));
+        }
+        ASSERT_NE(app.WaitForMainWindow(), nullptr);
+        EXPECT_TRUE(app.WaitForCaption(kAlphaCaption));
+        EXPECT_FALSE(app.WaitForMessageBox(std::chrono::milliseconds(500)).has_value());
+        ASSERT_TRUE(app.Close());
+        EXPECT_EQ(app.WaitForExit(), 0u);
+
+        if (c.historyEntries == 0) {
+            EXPECT_EQ(ReadBytes(history), historyText);
+        } else {
+            const std::vector<data::CDataDoc> docs = ReadHistory(app.DataFolder());
+            ASSERT_EQ(docs.size(), c.historyEntries);
+            EXPECT_EQ(docs.front().file.path, TestDocument(L"alpha"));
+            EXPECT_EQ(docs.back().title, L"Entry 13");
+        }
+    }
+}
+
+// The focus goes into the viewer when a document opens and comes back there after a dialog; a close asked
+// for while a dialog is open waits for it and then ends the program cleanly.
+TEST(FocusAndClose, FocusReturnsAfterADialogAndACloseWaitsForTheDialog) {
+    CFolivexProcess app;
+    ASSERT_TRUE(app.Start({TestDocument(L"alpha")}));
+    ASSERT_NE(app.WaitForMainWindow(), nullptr);
+    ASSERT_TRUE(app.WaitForCaption(kAlphaCaption));
+    HWND focus = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        focus = app.FocusedWindow();
+        return focus && ::IsChild(app.MainWindow(), focus) && WindowClass(focus) != L"HH View";
+    })) << "focus stayed on " << win::WideToUtf8(WindowClass(app.FocusedWindow()));
+
+    ASSERT_TRUE(PostCommand(app, ID_EXEC_INFO));
+    HWND dialog = WaitForDialog(app, L"実行情報");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(ClickButton(dialog, IDOK));
+    ASSERT_TRUE(WaitForNoDialog(app));
+    EXPECT_TRUE(WaitUntil([&] { return app.FocusedWindow() == focus; }))
+        << win::WideToUtf8(WindowClass(app.FocusedWindow()));
+
+    ASSERT_TRUE(PostCommand(app, ID_APP_ABOUT));
+    dialog = WaitForDialog(app, L"ソフトウェア情報");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(app.Close());
+    EXPECT_FALSE(app.WaitForExit(std::chrono::milliseconds(800)).has_value());
+    EXPECT_TRUE(::IsWindow(dialog));
+    ASSERT_TRUE(ClickButton(dialog, IDOK));
+    EXPECT_EQ(app.WaitForExit(), 0u);
+}
+
+} // namespace
