@@ -1,7 +1,5 @@
 #include "app/DeferredWork.h"
 
-#include <algorithm>
-
 bool CDeferredWork::IsDeferrable(UINT message) noexcept {
     switch (message) {
     case WM_APP_CMDLINE:
@@ -55,10 +53,6 @@ bool CDeferredWork::PopRunnable(const State& state, Item& item) {
     item = std::move(m_items.front());
     m_items.pop_front();
     return true;
-}
-
-bool CDeferredWork::Contains(UINT message) const noexcept {
-    return std::any_of(m_items.begin(), m_items.end(), [message](const Item& item) { return item.message == message; });
 }
 
 bool DropMessageObject(const MSG& msg) {

@@ -46,7 +46,6 @@ public:
     // The first waiting piece of work when it may run now; empty otherwise.
     [[nodiscard]] bool PopRunnable(const State& state, Item& item);
     [[nodiscard]] bool IsEmpty() const noexcept { return m_items.empty(); }
-    [[nodiscard]] bool Contains(UINT message) const noexcept;
 
 private:
     std::deque<Item> m_items;
