@@ -2,6 +2,9 @@
 
 #include "transfer/ChmFile.h"
 
+#include <atomic>
+#include <cwchar>
+
 namespace transfer {
 
 namespace {
@@ -10,18 +13,23 @@ namespace {
 constexpr DWORD kTempDocumentAccess = GENERIC_READ | GENERIC_WRITE;
 constexpr DWORD kTempDocumentShare = 0;
 
-// The same file name with its extension replaced, or empty when the result would not fit the platform's limit.
-std::wstring WithExtension(const std::wstring& path, const std::wstring& extension) {
-    const size_t nameStart = path.find_last_of(L"\\/");
-    const size_t dot = path.find_last_of(L'.');
-    const bool hasExtension = dot != std::wstring::npos && (nameStart == std::wstring::npos || dot > nameStart);
-    std::wstring result = path.substr(0, hasExtension ? dot : path.size());
-    result += L'.';
-    result += extension;
-    if (result.size() >= MAX_PATH) {
-        return {};
-    }
-    return result;
+// How many names a temporary file tries before it gives up.
+constexpr int kTempNameTries = 64;
+
+// The system's own pattern: the prefix's first three characters, four hexadecimal digits, the extension ("tmp"
+// when none is given); empty when the path would not fit the platform's limit.
+std::wstring TempName(const std::wstring& folder, const std::wstring& prefix, unsigned number,
+                      const std::wstring& extension) {
+    wchar_t digits[8] = {};
+    (void)std::swprintf(digits, std::size(digits), L"%04X", number & 0xFFFFu);
+    std::wstring path = folder + prefix.substr(0, 3) + digits + L'.' + (extension.empty() ? L"tmp" : extension);
+    return path.size() < MAX_PATH ? path : std::wstring();
+}
+
+// A name held by a leftover file, a file being deleted, another instance's open document or a folder.
+bool IsNameTaken(DWORD error) noexcept {
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED ||
+           error == ERROR_SHARING_VIOLATION;
 }
 
 // The long form of the user's temporary folder, ending in a separator.
@@ -164,6 +172,14 @@ CFileTemp::~CFileTemp() {
     }
 }
 
+uint16_t CFileTemp::FirstNameNumber() {
+    // Different for every process and every call, so instances starting together seldom try the same names.
+    static std::atomic<uint32_t> calls{0};
+    const uint64_t mixed =
+        ::GetTickCount64() ^ (uint64_t{::GetCurrentProcessId()} << 16) ^ (uint64_t{calls++} * 0x9E3Bu);
+    return static_cast<uint16_t>(mixed ^ (mixed >> 16) ^ (mixed >> 32));
+}
+
 bool CFileTemp::CreateTemp(DWORD access, DWORD share) {
     if (IsOpen()) {
         return false;
@@ -176,20 +192,29 @@ bool CFileTemp::CreateTemp(DWORD access, DWORD share) {
     if (folder.empty()) {
         return false;
     }
-    wchar_t created[MAX_PATH] = {};
-    if (::GetTempFileNameW(folder.c_str(), m_prefix.c_str(), 0, created) == 0) {
-        return false;
-    }
-    // From here on the object names the file, so the destructor removes it whatever fails next.
-    SetPath(created);
-    if (!m_extension.empty()) {
-        std::wstring renamed = WithExtension(GetPath(), m_extension);
-        if (renamed.empty() || !::MoveFileW(GetPath().c_str(), renamed.c_str())) {
+    // Created at once under its final name and only if new: a leftover of an earlier run, or a document another
+    // instance still shows, holds its name until it is gone and is never taken over, only skipped.
+    unsigned number = FirstNameNumber();
+    for (int tries = 0; tries < kTempNameTries; ++tries, ++number) {
+        if ((number & 0xFFFFu) == 0) {
+            number = 1; // the system never uses 0 either
+        }
+        std::wstring candidate = TempName(folder, m_prefix, number, m_extension);
+        if (candidate.empty()) {
             return false;
         }
-        SetPath(std::move(renamed));
+        SetPath(std::move(candidate));
+        if (Create(access, share, CREATE_NEW)) {
+            return true;
+        }
+        const DWORD error = ::GetLastError();
+        // The name is not this object's: its destructor must not delete what is there.
+        SetPath({});
+        if (!IsNameTaken(error)) {
+            return false;
+        }
     }
-    return OpenExisting(access, share);
+    return false;
 }
 
 bool CFileTemp::Adopt(std::wstring path) {

@@ -86,7 +86,8 @@ public:
         : m_prefix(std::move(prefix)), m_extension(std::move(extension)) {}
     ~CFileTemp() override;
 
-    // Creates the file, gives it the extension, and opens it.
+    // Creates a new file with the extension under a name nobody holds, and opens it; a name in use is skipped,
+    // a bounded number of times.
     [[nodiscard]] virtual bool CreateTemp(DWORD access, DWORD share);
 
     // Takes over a file made elsewhere (a download's output): it is deleted with this object.
@@ -96,6 +97,10 @@ public:
 
     [[nodiscard]] const std::wstring& GetPrefix() const noexcept { return m_prefix; }
     [[nodiscard]] const std::wstring& GetExtension() const noexcept { return m_extension; }
+
+protected:
+    // The number of the first name tried; the next tries count up from it.
+    [[nodiscard]] virtual uint16_t FirstNameNumber();
 
 private:
     std::wstring m_prefix;

@@ -1,5 +1,7 @@
 #include "transfer/InetDownload.h"
 
+#include "transfer/BlockingCall.h"
+
 #include <cwchar>
 #include <limits>
 #include <memory>
@@ -63,15 +65,47 @@ bool LocalTimeToSeconds(const FILETIME& local, int64_t& seconds) {
 
 bool CInet::Close() {
     bool ok = true;
-    if (!m_connection.Close()) {
-        SetStatus(kCommStatusRelease);
-        ok = false;
-    }
-    if (!m_root.Close()) {
-        SetStatus(kCommStatusRelease);
-        ok = false;
+    if (m_handles) {
+        for (CInternetHandle* handle : {&m_handles->item, &m_handles->connection, &m_handles->root}) {
+            if (!handle->Close()) {
+                SetStatus(kCommStatusRelease);
+                ok = false;
+            }
+        }
+        m_handles.reset();
     }
     return ok;
+}
+
+bool CInet::CallBlocking(uint32_t timeoutStatus, std::function<bool(InetHandles&)> call) {
+    if (!m_handles) {
+        SetStatus(kCommStatusParameter);
+        return false;
+    }
+    // The helper gets its own share and copies of everything it needs: it may outlive this job.
+    const CallEnd end = RunAbandonable(
+        [handles = m_handles, call = std::move(call)] {
+            // The call returns false straight after the library call that failed, so the error is that call's.
+            handles->succeeded = call(*handles);
+            handles->error = handles->succeeded ? 0 : ::GetLastError();
+        },
+        {GetBreakEvent(), GetStopEvent()}, Settings().timeoutMs);
+    switch (end) {
+    case CallEnd::Returned:
+        return m_handles->succeeded;
+    case CallEnd::Cancelled:
+        SetStatus(kCommStatusCancelled);
+        break;
+    case CallEnd::TimedOut:
+        SetStatus(timeoutStatus);
+        break;
+    case CallEnd::Failed:
+        SetStatus(kCommStatusFailure);
+        break;
+    }
+    // From here on the handles are the helper's alone, whenever its call returns.
+    m_handles.reset();
+    return false;
 }
 
 bool CInet::ApplyTimeouts(HINTERNET handle, bool all) const {
@@ -90,29 +124,39 @@ bool CInet::ApplyTimeouts(HINTERNET handle, bool all) const {
 }
 
 bool CInet::OpenRoot(const wchar_t* agent) {
-    m_root.Reset(::InternetOpenW(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!m_root || !ApplyTimeouts(m_root.Get(), true)) {
+    m_handles = std::make_shared<InetHandles>();
+    m_handles->root.Reset(::InternetOpenW(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!m_handles->root || !ApplyTimeouts(m_handles->root.Get(), true)) {
         SetStatus(kCommStatusConnect);
         return false;
     }
     return true;
 }
 
-bool CInet::Connect(DWORD service, DWORD flags) {
+bool CInet::Connect(DWORD service, DWORD flags, DWORD& error) {
+    error = 0;
     const CUrlConn& connection = Connection();
-    const CUrlStr& address = connection.Address();
-    // With the login flag even empty credentials are sent; without it the library is given none.
-    const wchar_t* user = connection.login ? connection.user.c_str() : nullptr;
-    const wchar_t* password = connection.login ? connection.password.c_str() : nullptr;
-    m_connection.Reset(::InternetConnectW(m_root.Get(), address.Host().c_str(),
-                                          static_cast<INTERNET_PORT>(address.Port()), user, password, service, flags,
-                                          0));
-    return m_connection.IsValid();
+    const std::wstring host = connection.Address().Host();
+    const auto port = static_cast<INTERNET_PORT>(connection.Address().Port());
+    const bool login = connection.login != 0;
+    const std::wstring user = connection.user;
+    const std::wstring password = connection.password;
+    const bool connected = CallBlocking(kCommStatusConnect, [=](InetHandles& handles) {
+        // With the login flag even empty credentials are sent; without it the library is given none.
+        handles.connection.Reset(::InternetConnectW(handles.root.Get(), host.c_str(), port,
+                                                    login ? user.c_str() : nullptr, login ? password.c_str() : nullptr,
+                                                    service, flags, 0));
+        return handles.connection.IsValid();
+    });
+    if (!connected && m_handles) {
+        error = m_handles->error;
+    }
+    return connected;
 }
 
 bool CInet::PrepareOutput() {
     CDownloadFile* file = OutputFile();
-    if (!m_connection || !file || !file->Open()) {
+    if (!m_handles || !m_handles->connection || !file || !file->Open()) {
         SetStatus(kCommStatusParameter);
         return false;
     }
@@ -178,7 +222,8 @@ bool CInetHttpDL::HttpConnect() {
     if (!CInet::Close() || !OpenRoot(kHttpAgent)) {
         return false;
     }
-    if (!CInet::Connect(INTERNET_SERVICE_HTTP, 0) || !ApplyTimeouts(m_connection.Get(), false)) {
+    DWORD error = 0;
+    if (!CInet::Connect(INTERNET_SERVICE_HTTP, 0, error) || !ApplyTimeouts(m_handles->connection.Get(), false)) {
         SetStatus(kCommStatusConnect);
         return false;
     }
@@ -199,28 +244,35 @@ bool CInetHttpDL::HttpTransfer() {
         flags |= INTERNET_FLAG_SECURE;
     }
     const std::wstring object = address.UrlPath() + address.ExtraInfo();
-    CInternetHandle request(
-        ::HttpOpenRequestW(m_connection.Get(), L"GET", object.c_str(), nullptr, nullptr, nullptr, flags, 0));
+    CInternetHandle& request = m_handles->item;
+    request.Reset(
+        ::HttpOpenRequestW(m_handles->connection.Get(), L"GET", object.c_str(), nullptr, nullptr, nullptr, flags, 0));
     bool ok = false;
     if (!request) {
         SetStatus(kCommStatusRequest);
     } else if (!ApplyTimeouts(request.Get(), false)) {
         SetStatus(kCommStatusConnect);
     } else {
-        ok = HttpRequest(request.Get());
+        ok = HttpRequest();
     }
-    if (!request.Close()) {
+    // An abandoned request is closed by the helper that still uses it.
+    if (m_handles && !m_handles->item.Close()) {
         SetStatus(kCommStatusRelease);
         ok = false;
     }
     return FinishOutput() && ok;
 }
 
-bool CInetHttpDL::HttpRequest(HINTERNET request) {
-    if (!::HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
+bool CInetHttpDL::HttpRequest() {
+    // The connect happens inside this call, so the call as a whole (connect, request, answer's head) is what the
+    // time-out bounds.
+    if (!CallBlocking(kCommStatusRequest, [](InetHandles& handles) {
+            return ::HttpSendRequestW(handles.item.Get(), nullptr, 0, nullptr, 0) != FALSE;
+        })) {
         SetStatus(kCommStatusRequest);
         return false;
     }
+    const HINTERNET request = m_handles->item.Get();
     DWORD code = 0;
     DWORD size = sizeof(code);
     if (!::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr)) {
@@ -294,8 +346,8 @@ bool CInetFtpDL::FtpConnect() {
     if (!CInet::Close() || !OpenRoot(kFtpAgent)) {
         return false;
     }
-    if (!CInet::Connect(INTERNET_SERVICE_FTP, Connection().pasv ? INTERNET_FLAG_PASSIVE : 0)) {
-        const DWORD error = ::GetLastError();
+    DWORD error = 0;
+    if (!CInet::Connect(INTERNET_SERVICE_FTP, Connection().pasv ? INTERNET_FLAG_PASSIVE : 0, error)) {
         if (error >= ERROR_INTERNET_INCORRECT_USER_NAME && error <= ERROR_INTERNET_LOGIN_FAILURE) {
             CCommAuth auth;
             auth.scheme = CCommAuth::kSchemeFtp;
@@ -306,7 +358,7 @@ bool CInetFtpDL::FtpConnect() {
         }
         return false;
     }
-    if (!ApplyTimeouts(m_connection.Get(), false)) {
+    if (!ApplyTimeouts(m_handles->connection.Get(), false)) {
         SetStatus(kCommStatusConnect);
         return false;
     }
@@ -329,24 +381,28 @@ bool CInetFtpDL::FtpTransfer() {
 }
 
 bool CInetFtpDL::FtpRetrieve(DWORD flags) {
-    CInternetHandle file(
-        ::FtpOpenFileW(m_connection.Get(), Connection().Address().UrlPath().c_str(), GENERIC_READ, flags, 0));
+    // Opening the file opens a data connection, which can hang like the first one.
+    const std::wstring path = Connection().Address().UrlPath();
+    const bool opened = CallBlocking(kCommStatusDownload, [path, flags](InetHandles& handles) {
+        handles.item.Reset(::FtpOpenFileW(handles.connection.Get(), path.c_str(), GENERIC_READ, flags, 0));
+        return handles.item.IsValid();
+    });
     bool ok = false;
-    if (!file) {
+    if (!opened) {
         SetStatus(kCommStatusDownload);
-    } else if (!ApplyTimeouts(file.Get(), false)) {
+    } else if (!ApplyTimeouts(m_handles->item.Get(), false)) {
         SetStatus(kCommStatusConnect);
     } else {
         uint64_t total = 0;
         bool ended = false;
-        ok = ReadInto(file.Get(), std::numeric_limits<uint64_t>::max(), total, ended);
+        ok = ReadInto(m_handles->item.Get(), std::numeric_limits<uint64_t>::max(), total, ended);
         if (ok && !OutputFile()->Flush()) {
             SetStatus(kCommStatusFileWrite);
             ok = false;
         }
     }
     // The connection serves one operation at a time: the directory listing can start only once this is closed.
-    if (!file.Close()) {
+    if (m_handles && !m_handles->item.Close()) {
         SetStatus(kCommStatusRelease);
         ok = false;
     }
@@ -354,24 +410,30 @@ bool CInetFtpDL::FtpRetrieve(DWORD flags) {
 }
 
 bool CInetFtpDL::FtpReadEntry(DWORD flags) {
-    WIN32_FIND_DATAW entry{};
-    CInternetHandle find(
-        ::FtpFindFirstFileW(m_connection.Get(), Connection().Address().UrlPath().c_str(), &entry, flags, 0));
+    const std::wstring path = Connection().Address().UrlPath();
+    const bool found = CallBlocking(kCommStatusFileInfo, [path, flags](InetHandles& handles) {
+        handles.entry = WIN32_FIND_DATAW{};
+        handles.item.Reset(::FtpFindFirstFileW(handles.connection.Get(), path.c_str(), &handles.entry, flags, 0));
+        return handles.item.IsValid();
+    });
     bool ok = false;
-    FileInformation information;
-    if (!find) {
-        SetStatus(kCommStatusFileInfo);
-    } else if (!LocalTimeToSeconds(entry.ftCreationTime, information.creationTime) ||
-               !LocalTimeToSeconds(entry.ftLastAccessTime, information.lastAccessTime) ||
-               !LocalTimeToSeconds(entry.ftLastWriteTime, information.lastWriteTime)) {
+    if (!found) {
         SetStatus(kCommStatusFileInfo);
     } else {
-        information.attributes = entry.dwFileAttributes;
-        information.size = (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
-        SetFileInformation(information);
-        ok = true;
+        const WIN32_FIND_DATAW& entry = m_handles->entry;
+        FileInformation information;
+        if (!LocalTimeToSeconds(entry.ftCreationTime, information.creationTime) ||
+            !LocalTimeToSeconds(entry.ftLastAccessTime, information.lastAccessTime) ||
+            !LocalTimeToSeconds(entry.ftLastWriteTime, information.lastWriteTime)) {
+            SetStatus(kCommStatusFileInfo);
+        } else {
+            information.attributes = entry.dwFileAttributes;
+            information.size = (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+            SetFileInformation(information);
+            ok = true;
+        }
     }
-    if (!find.Close()) {
+    if (m_handles && !m_handles->item.Close()) {
         SetStatus(kCommStatusRelease);
         ok = false;
     }

@@ -9,6 +9,9 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <functional>
+#include <memory>
+
 namespace transfer {
 
 // User agents the servers see.
@@ -26,19 +29,39 @@ struct InternetHandleTraits {
 };
 using CInternetHandle = win::CUniqueHandle<InternetHandleTraits>;
 
+// The library's handles of one download. The job shares them with the helper thread of a call that may block;
+// whoever lets go last closes them, so a call abandoned while it hangs still finds them valid when it returns,
+// and its helper releases them without touching anything else.
+struct InetHandles {
+    CInternetHandle root;
+    CInternetHandle connection;
+    // The open HTTP request, FTP file or FTP directory search.
+    CInternetHandle item;
+    // Left by the last blocking call: whether it succeeded, the library's error when not, the entry it found.
+    bool succeeded = false;
+    DWORD error = 0;
+    WIN32_FIND_DATAW entry{};
+};
+
 // A download over the internet client library: the library's root handle and the connection to the server.
 class CInet : public CComm {
 public:
     CInet() = default;
     CInet(HWND window, UINT message) noexcept : CComm(window, message) {}
 
-    // Closes the connection, then the root handle; status 4 when either refuses.
+    // Closes any open item, the connection, then the root handle; status 4 when one refuses.
     [[nodiscard]] bool Close() override;
 
 protected:
     // Opens the library with the agent and applies the time-outs to the root handle.
     [[nodiscard]] bool OpenRoot(const wchar_t* agent);
-    [[nodiscard]] bool Connect(DWORD service, DWORD flags);
+    // `error` is the library's error when the connect itself failed, 0 otherwise.
+    [[nodiscard]] bool Connect(DWORD service, DWORD flags, DWORD& error);
+    // Makes a call that can hang (connecting, sending the request, opening a remote file) on a helper thread,
+    // bounded by the break and stop events and the time-out: this platform neither times out nor interrupts a
+    // connect. An abandoned call leaves the job at once with the cancelled status, or `timeoutStatus`, and
+    // without handles (the helper closes them when the call returns). True when the call returned true.
+    [[nodiscard]] bool CallBlocking(uint32_t timeoutStatus, std::function<bool(InetHandles&)> call);
     // This platform ignores time-outs set only on the root handle, so every handle gets them as well.
     [[nodiscard]] bool ApplyTimeouts(HINTERNET handle, bool all) const;
     // Reads the handle into the output file until the server ends or the job is cancelled. `ended` tells
@@ -49,8 +72,8 @@ protected:
     // Closes the output file so the window side can open it; status 4 on failure.
     [[nodiscard]] bool FinishOutput();
 
-    CInternetHandle m_root;
-    CInternetHandle m_connection;
+    // None while closed, and none once a blocking call was abandoned.
+    std::shared_ptr<InetHandles> m_handles;
 };
 
 // HTTP and HTTPS: a GET of the address's path that must answer 200 with a length and a modification time.
@@ -64,7 +87,7 @@ protected:
     [[nodiscard]] bool HttpTransfer();
 
 private:
-    [[nodiscard]] bool HttpRequest(HINTERNET request);
+    [[nodiscard]] bool HttpRequest();
 };
 
 // FTP: retrieval of the address's path in binary mode, then its directory entry for the times and size.

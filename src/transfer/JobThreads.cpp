@@ -84,7 +84,8 @@ void CFileThread::OnFileJob(WPARAM wParam) noexcept {
     CompleteJob(std::move(job));
 }
 
-CCommThread::CCommThread() : m_breakEvent(CreateBreakEvent(kCommBreakEventName)) {}
+CCommThread::CCommThread()
+    : m_breakEvent(CreateBreakEvent(kCommBreakEventName)), m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 CCommThread::~CCommThread() {
     (void)Stop();
@@ -96,6 +97,16 @@ bool CCommThread::Submit(std::unique_ptr<CComm>& job) {
 
 bool CCommThread::Cancel() {
     return SetBreak(m_breakEvent);
+}
+
+bool CCommThread::Stop() {
+    // A job waiting on a connect that never ends would otherwise hold the quit message back for minutes.
+    const bool signalled = SetBreak(m_stopEvent);
+    const bool ok = CMessageThreadT::Stop();
+    if (signalled) {
+        (void)::ResetEvent(m_stopEvent.Get());
+    }
+    return ok;
 }
 
 bool CCommThread::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
@@ -114,6 +125,7 @@ void CCommThread::OnCommJob(WPARAM wParam) noexcept {
     }
     (void)::ResetEvent(m_breakEvent.Get());
     job->SetBreakEvent(m_breakEvent.Get());
+    job->SetStopEvent(m_stopEvent.Get());
     (void)RunStep([&] {
         job->ResetResults();
         return true;

@@ -44,6 +44,9 @@ public:
 
     [[nodiscard]] bool Submit(std::unique_ptr<CComm>& job);
     [[nodiscard]] bool Cancel();
+    // Ends a running download at once, as cancelled (without the break event, which the other instances
+    // share), then stops the thread as every worker stops.
+    [[nodiscard]] bool Stop();
 
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -51,6 +54,8 @@ private:
     void OnCommJob(WPARAM wParam) noexcept;
 
     win::CHandle m_breakEvent;
+    // Set only while Stop runs.
+    win::CHandle m_stopEvent;
 };
 
 } // namespace transfer

@@ -3,7 +3,12 @@
 namespace transfer {
 
 bool CJob::IsBreakRequested() const noexcept {
-    return m_breakEvent && ::WaitForSingleObject(m_breakEvent, 0) == WAIT_OBJECT_0;
+    for (const HANDLE event : {m_breakEvent, m_stopEvent}) {
+        if (event && ::WaitForSingleObject(event, 0) == WAIT_OBJECT_0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void CJob::SetStatus(uint32_t status, bool force) noexcept {

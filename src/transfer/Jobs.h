@@ -34,7 +34,11 @@ public:
     // The worker's break event; the job does not own it.
     [[nodiscard]] HANDLE GetBreakEvent() const noexcept { return m_breakEvent; }
     void SetBreakEvent(HANDLE breakEvent) noexcept { m_breakEvent = breakEvent; }
-    // Polled between steps of a long job: a cancel from this or any other instance sets the event.
+    // The worker's own stop event, set while it is told to quit: the job then ends as if cancelled, without the
+    // break event that every instance shares. None for a worker that never cuts its jobs short.
+    [[nodiscard]] HANDLE GetStopEvent() const noexcept { return m_stopEvent; }
+    void SetStopEvent(HANDLE stopEvent) noexcept { m_stopEvent = stopEvent; }
+    // Polled between steps of a long job: a cancel from this or any other instance, or the worker's stop.
     [[nodiscard]] bool IsBreakRequested() const noexcept;
 
     [[nodiscard]] uint32_t GetStatus() const noexcept { return m_status; }
@@ -45,6 +49,7 @@ private:
     HWND m_window = nullptr;
     UINT m_message = 0;
     HANDLE m_breakEvent = nullptr;
+    HANDLE m_stopEvent = nullptr;
     uint32_t m_status = kJobStatusSuccess;
 };
 

@@ -61,6 +61,16 @@ bool AuthorityAgrees(std::wstring_view text, std::wstring_view schemeName, std::
     return portEnds && pos > digitsStart && value >= 1 && value <= 0xFFFF && value == port;
 }
 
+// The platform reads a backslash of a network address into the host ("http://h\p" gives the host "h\p"), drops
+// what follows one after a port ("http://h:80\p" gives no path) and would send one in the path as written. Up to
+// the query or fragment, where it is only data, such an address is malformed.
+bool HasBackslashBeforeQuery(std::wstring_view text, int scheme) {
+    if (scheme != INTERNET_SCHEME_FTP && scheme != INTERNET_SCHEME_HTTP && scheme != INTERNET_SCHEME_HTTPS) {
+        return false;
+    }
+    return text.substr(0, text.find_first_of(L"?#")).find(L'\\') != std::wstring_view::npos;
+}
+
 // A buffer for one component, with room for the terminating NUL the parser writes after the longest text.
 struct CComponent {
     explicit CComponent(size_t maxLength) : text(maxLength + 1, L'\0') {}
@@ -127,7 +137,8 @@ bool CUrlStr::Crack(std::wstring_view text) {
     std::wstring hostName = host.Take(parts.dwHostNameLength);
     std::wstring userName = user.Take(parts.dwUserNameLength);
     std::wstring passwordText = password.Take(parts.dwPasswordLength);
-    if (!AuthorityAgrees(url, schemeName, userName, passwordText, hostName, parts.nPort)) {
+    if (!AuthorityAgrees(url, schemeName, userName, passwordText, hostName, parts.nPort) ||
+        HasBackslashBeforeQuery(url, parts.nScheme)) {
         return false;
     }
     m_scheme = static_cast<int32_t>(parts.nScheme);

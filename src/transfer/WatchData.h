@@ -23,7 +23,9 @@ constexpr DWORD kDataWatchFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CH
 class CWatchData : public CWatchDir {
 public:
     // Every change of a watched file posts reloadMessage to window with the file's bit as wParam and the
-    // change kind as lParam; a failed watch posts errorMessage once. False leaves nothing registered.
+    // change kind as lParam (a batch the system lost posts it once for every file, as modified); a failed watch,
+    // even one whose first read is refused, posts errorMessage once and still counts as started. False, for a
+    // folder that does not open, leaves nothing registered.
     [[nodiscard]] bool Start(const std::wstring& dataFolder, HWND window, UINT reloadMessage, UINT errorMessage);
 };
 

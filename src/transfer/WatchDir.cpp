@@ -127,10 +127,10 @@ bool CWatchDir::Start(const std::wstring& folder, DWORD filter) {
         m_armedEvent.Reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
     }
     m_filter = filter;
-    m_armed = false;
+    // A folder whose changes cannot be read (some network and virtual drives refuse the read) still starts: the
+    // worker reports that through the error target, once, and the program runs on without the watch.
     if (!m_directory || !m_changeEvent || !m_stopEvent || !m_armedEvent || !CMessageThreadT::Start(0) ||
-        !Post(WM_APP_WATCH_START, 0, 0) || ::WaitForSingleObject(m_armedEvent.Get(), INFINITE) != WAIT_OBJECT_0 ||
-        !m_armed) {
+        !Post(WM_APP_WATCH_START, 0, 0) || ::WaitForSingleObject(m_armedEvent.Get(), INFINITE) != WAIT_OBJECT_0) {
         (void)Stop();
         return false;
     }
@@ -179,10 +179,9 @@ void CWatchDir::OnWatchStart() noexcept {
     } catch (...) {
         end = LoopEnd::Failed;
     }
-    // A watch that failed before its first read is reported by Start itself, not a second time here.
-    const bool report = m_armed && end == LoopEnd::Failed;
+    // Start waits for the first read, which may never have been issued.
     (void)::SetEvent(m_armedEvent.Get());
-    if (report && ::IsWindow(m_errorTarget.window)) {
+    if (end == LoopEnd::Failed && ::IsWindow(m_errorTarget.window)) {
         (void)::PostMessageW(m_errorTarget.window, m_errorTarget.message, m_errorTarget.wParam, m_errorTarget.lParam);
     }
 }
@@ -191,16 +190,16 @@ CWatchDir::LoopEnd CWatchDir::WatchLoop() {
     // DWORD elements keep the records aligned as the system writes them.
     std::vector<DWORD> buffer(kBufferBytes / sizeof(DWORD));
     const HANDLE waits[] = {m_changeEvent.Get(), m_stopEvent.Get()};
+    bool armed = false;
     for (;;) {
         std::fill(buffer.begin(), buffer.end(), 0);
         OVERLAPPED overlapped{};
         overlapped.hEvent = m_changeEvent.Get();
-        if (!::ReadDirectoryChangesW(m_directory.Get(), buffer.data(), kBufferBytes, FALSE, m_filter, nullptr,
-                                     &overlapped, nullptr)) {
+        if (!ReadChanges(buffer.data(), kBufferBytes, overlapped)) {
             return LoopEnd::Failed;
         }
-        if (!m_armed) {
-            m_armed = true;
+        if (!armed) {
+            armed = true;
             (void)::SetEvent(m_armedEvent.Get());
         }
         const DWORD woken = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
@@ -210,12 +209,37 @@ CWatchDir::LoopEnd CWatchDir::WatchLoop() {
         }
         DWORD bytes = 0;
         if (!::GetOverlappedResult(m_directory.Get(), &overlapped, &bytes, TRUE)) {
-            return LoopEnd::Failed;
+            if (::GetLastError() != ERROR_NOTIFY_ENUM_DIR) {
+                return LoopEnd::Failed;
+            }
+            bytes = 0;
         }
-        if (!Deliver(buffer.data(), bytes)) {
+        // No bytes: the system lost the batch (it overflowed), in whichever way it reports that.
+        if (!(bytes == 0 ? DeliverAll() : Deliver(buffer.data(), bytes))) {
             return LoopEnd::Failed;
         }
     }
+}
+
+bool CWatchDir::ReadChanges(void* buffer, DWORD bytes, OVERLAPPED& overlapped) {
+    return ::ReadDirectoryChangesW(m_directory.Get(), buffer, bytes, FALSE, m_filter, nullptr, &overlapped, nullptr) !=
+           FALSE;
+}
+
+bool CWatchDir::DeliverAll() const {
+    // A lost batch may have held any change of any file. Each file is reported once, as modified where that kind
+    // is registered; its store compares the file's time and size, so a file that did not change costs a look.
+    for (const auto& [name, kinds] : m_registrations) {
+        if (kinds.empty()) {
+            continue;
+        }
+        const auto modified = kinds.find(ChangeKind::Modified);
+        const Registration& r = modified != kinds.end() ? modified->second : kinds.begin()->second;
+        if (::IsWindow(r.window) && !::PostMessageW(r.window, r.message, r.wParam, r.lParam)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool CWatchDir::Deliver(const void* buffer, DWORD bytes) const {

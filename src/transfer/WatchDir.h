@@ -5,7 +5,6 @@
 
 #include "win/Handles.h"
 
-#include <atomic>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -64,12 +63,20 @@ public:
     [[nodiscard]] std::optional<Registration> FindRegistration(std::wstring_view fileName, ChangeKind kind) const;
 
     // Returns once the first directory read is issued, so a change made right after a successful start is
-    // reported. Calling it while a watch runs stops that watch and fails.
+    // reported. A folder that opens but whose changes cannot be read still starts: the error target hears of it
+    // once, and the thread idles until stopped. Fails for a folder that does not open; calling it while a watch
+    // runs stops that watch and fails.
     [[nodiscard]] bool Start(const std::wstring& folder, DWORD filter);
     // Always forgets the registrations; false when the thread could not be told to end.
     [[nodiscard]] bool Stop();
 
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+protected:
+    // Issues one overlapped read of the folder's changes into the buffer: the system's directory read, replaced
+    // only by tests that need a refused read or a lost batch. A class replacing it stops the watch in its own
+    // destructor.
+    [[nodiscard]] virtual bool ReadChanges(void* buffer, DWORD bytes, OVERLAPPED& overlapped);
 
 private:
     enum class LoopEnd { Stopped, Failed };
@@ -79,6 +86,8 @@ private:
     LoopEnd WatchLoop();
     // Posts every registered change of one batch; false when a post to a live window failed.
     [[nodiscard]] bool Deliver(const void* buffer, DWORD bytes) const;
+    // Posts one registration of every file, for a batch the system lost; false as for Deliver.
+    [[nodiscard]] bool DeliverAll() const;
     void ForgetAll() noexcept;
 
     win::CFileHandleRaii m_directory;
@@ -89,7 +98,6 @@ private:
     Registration m_errorTarget;
     // Set by the worker once its first read is pending, or once the watch ended before it could be.
     win::CHandle m_armedEvent;
-    std::atomic<bool> m_armed{false};
 };
 
 } // namespace transfer

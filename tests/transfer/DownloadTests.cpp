@@ -9,13 +9,18 @@
 #include "transfer/InetDownload.h"
 #include "transfer/JobThreads.h"
 
+#include "win/Handles.h"
 #include "win/Strings.h"
 
 #include "resource.h"
 
+#include <winsock2.h>
+
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 
 using namespace transfer;
 
@@ -36,13 +41,74 @@ std::string Pattern(size_t size) {
     return text;
 }
 
+// A loopback listener whose accept queue is full: the system drops further connection requests, so a connect to
+// it waits until the system gives up, minutes later. Closing it refuses them, which frees anything still waiting.
+class CStuckListener {
+public:
+    CStuckListener() {
+        WSADATA data{};
+        m_started = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int size = sizeof(address);
+        m_listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        // A backlog of 0 leaves room for one connection, which the filler takes.
+        if (!m_started || m_listener == INVALID_SOCKET ||
+            ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), size) != 0 || ::listen(m_listener, 0) != 0 ||
+            ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+            return;
+        }
+        m_filler = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        if (m_filler != INVALID_SOCKET && ::connect(m_filler, reinterpret_cast<sockaddr*>(&address), size) == 0) {
+            m_port = ntohs(address.sin_port);
+        }
+    }
+    CStuckListener(const CStuckListener&) = delete;
+    CStuckListener& operator=(const CStuckListener&) = delete;
+    ~CStuckListener() {
+        for (const SOCKET s : {m_filler, m_listener}) {
+            if (s != INVALID_SOCKET) {
+                (void)::closesocket(s);
+            }
+        }
+        if (m_started) {
+            (void)::WSACleanup();
+        }
+    }
+
+    // 0 when the listener could not be set up.
+    [[nodiscard]] unsigned Port() const noexcept { return m_port; }
+
+private:
+    bool m_started = false;
+    SOCKET m_listener = INVALID_SOCKET;
+    SOCKET m_filler = INVALID_SOCKET;
+    unsigned m_port = 0;
+};
+
+// Tells the test when the job has begun to connect, so that a cancel is not cleared by the job's own start.
+class CSignallingDL : public CCommDL {
+public:
+    // The most derived class constructs the virtual base, so the target must be given to it here.
+    CSignallingDL(HWND window, UINT message) : CInet(window, message), CCommDL(window, message) {}
+    bool Connect() override {
+        if (connecting) {
+            ::SetEvent(connecting);
+        }
+        return CCommDL::Connect();
+    }
+    HANDLE connecting = nullptr;
+};
+
 class DownloadTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_thread.Start(0)); }
     void TearDown() override { EXPECT_TRUE(m_thread.Stop()); }
 
-    std::unique_ptr<CCommDL> MakeJob(const std::wstring& url, const wchar_t* password = nullptr, uint32_t pasv = 1) {
-        auto job = std::make_unique<CCommDL>(m_recorder.Get(), kDone);
+    std::unique_ptr<CSignallingDL> MakeJob(const std::wstring& url, const wchar_t* password = nullptr,
+                                           uint32_t pasv = 1) {
+        auto job = std::make_unique<CSignallingDL>(m_recorder.Get(), kDone);
         EXPECT_TRUE(job->Connection().SetAddress(url)) << url;
         SetLogin(*job, password);
         job->Connection().pasv = pasv;
@@ -184,4 +250,61 @@ TEST_F(DownloadTest, CancelDuringTheReadsGivesCancelledAndRemovesTheFile) {
     EXPECT_EQ(CommErrorText(*job), L"");
     job.reset();
     EXPECT_FALSE(Exists(path));
+}
+
+// The platform cannot time out a connect, nor interrupt it: a host that never answers must still let a cancel, the
+// worker's stop and the time-out end the job at once, and leave the worker able to download again.
+TEST_F(DownloadTest, AHostThatNeverAnswersEndsTheJobOnCancelStopOrTimeout) {
+    enum class Act { Cancel, Stop, Wait };
+    const struct {
+        const wchar_t* scheme;
+        const wchar_t* path;
+        uint32_t timeoutSeconds; // 0: none
+        Act act;
+        uint32_t status;
+    } cases[] = {
+        {L"http", L"/ok", 0, Act::Cancel, kCommStatusCancelled},
+        {L"ftp", L"/doc.bin", 0, Act::Stop, kCommStatusCancelled},
+        {L"http", L"/ok", 1, Act::Wait, kCommStatusRequest},
+        {L"ftp", L"/doc.bin", 2, Act::Wait, kCommStatusConnect},
+    };
+    for (const auto& c : cases) {
+        std::wstring url;
+        win::CHandle connecting(NewEvent());
+        std::atomic<bool> stopped{false};
+        std::thread stopper;
+        size_t before = 0;
+        std::wstring path;
+        {
+            CStuckListener listener;
+            ASSERT_NE(listener.Port(), 0u);
+            url = std::wstring(c.scheme) + L"://127.0.0.1:" + std::to_wstring(listener.Port()) + c.path;
+            auto stuck = MakeJob(url);
+            stuck->Settings().SetTimeoutSeconds(c.timeoutSeconds);
+            stuck->connecting = connecting.Get();
+            path = stuck->OutputFile()->Path();
+            before = Submit(std::move(stuck));
+            ASSERT_EQ(::WaitForSingleObject(connecting.Get(), kWaitLimitMs), WAIT_OBJECT_0);
+            if (c.act == Act::Cancel) {
+                EXPECT_TRUE(m_thread.Cancel());
+            } else if (c.act == Act::Stop) {
+                stopper = std::thread([&] { stopped = m_thread.Stop(); });
+            }
+            EXPECT_TRUE(PumpUntilReceived(m_recorder, before + 1, 20000)) << url;
+            // Leaving the scope refuses the connect, so a job that did not end now ends soon and nothing waits.
+        }
+        if (stopper.joinable()) {
+            stopper.join();
+            EXPECT_TRUE(stopped);
+            ASSERT_TRUE(m_thread.Start(0));
+        }
+        auto job = Finish(before);
+        ASSERT_NE(job, nullptr);
+        EXPECT_EQ(job->GetStatus(), c.status) << url;
+        job.reset();
+        EXPECT_FALSE(Exists(path));
+    }
+    auto job = Run(MakeJob(kHttp + L"/ok"));
+    ASSERT_NE(job, nullptr);
+    EXPECT_EQ(job->GetStatus(), kCommStatusSuccess);
 }

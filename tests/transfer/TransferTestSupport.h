@@ -41,8 +41,8 @@ inline bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 
     return WaitLoop(condition, timeoutMs, QS_ALLINPUT, true);
 }
 
-inline bool PumpUntilReceived(const CRecorderWindow& recorder, size_t count) {
-    return PumpUntil([&] { return recorder.GetReceived().size() >= count; });
+inline bool PumpUntilReceived(const CRecorderWindow& recorder, size_t count, DWORD timeoutMs = kWaitLimitMs) {
+    return PumpUntil([&] { return recorder.GetReceived().size() >= count; }, timeoutMs);
 }
 
 // On a worker thread: waits, without taking anything from the queue, until a quit message is queued.

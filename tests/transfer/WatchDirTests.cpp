@@ -77,6 +77,44 @@ std::vector<DWORD> MakeBuffer(const std::vector<std::pair<DWORD, std::wstring>>&
 
 class WatchDataTest : public ::testing::TestWithParam<bool> {};
 
+// One directory read is refused (the first, as on some network and virtual drives) or reports a lost batch in one
+// of the two ways the system reports one (the second, so that the system already records changes for the
+// reads after it); every other read is the system's.
+enum class ScriptedRead { Refused, LostAsError, LostAsEmpty };
+
+class CScriptedWatch : public CWatchData {
+public:
+    explicit CScriptedWatch(ScriptedRead scripted) : m_scripted(scripted) {}
+    ~CScriptedWatch() override { (void)Stop(); }
+
+protected:
+    bool ReadChanges(void* buffer, DWORD bytes, OVERLAPPED& overlapped) override {
+        if (m_reads++ != (m_scripted == ScriptedRead::Refused ? 0 : 1)) {
+            return CWatchData::ReadChanges(buffer, bytes, overlapped);
+        }
+        if (m_scripted == ScriptedRead::Refused) {
+            ::SetLastError(ERROR_INVALID_FUNCTION);
+            return false;
+        }
+        constexpr ULONG_PTR kStatusNotifyEnumDir = 0x10C;
+        overlapped.Internal = m_scripted == ScriptedRead::LostAsError ? kStatusNotifyEnumDir : 0;
+        overlapped.InternalHigh = 0;
+        return ::SetEvent(overlapped.hEvent) != FALSE;
+    }
+
+private:
+    const ScriptedRead m_scripted;
+    int m_reads = 0; // the worker's alone
+};
+
+size_t CountReceived(const CRecorderWindow& recorder, UINT message, WPARAM wParam) {
+    size_t count = 0;
+    for (const auto& received : recorder.GetReceived()) {
+        count += received.message == message && received.wParam == wParam ? 1 : 0;
+    }
+    return count;
+}
+
 } // namespace
 
 TEST(DirectoryChanges, RecordsAreReadInOrderAndNeverPastTheEnd) {
@@ -163,5 +201,37 @@ TEST(WatchData, StopsAndStartsAgainButNeverOnAMissingFolder) {
     for (const auto& received : recorder.GetReceived()) {
         EXPECT_EQ(received.message, kReload);
         EXPECT_EQ(received.wParam, 0x04u);
+    }
+}
+
+// A refused first read leaves the program running without the watch and says so once; a lost batch asks every
+// watched file's store to reload (each compares its file's time and size) and the watch goes on.
+TEST(WatchData, ARefusedFirstReadIsReportedOnceAndALostBatchReloadsEveryFile) {
+    for (const ScriptedRead scripted : {ScriptedRead::Refused, ScriptedRead::LostAsError, ScriptedRead::LostAsEmpty}) {
+        const int row = static_cast<int>(scripted);
+        const bool refused = scripted == ScriptedRead::Refused;
+        CTempFolder folder;
+        CRecorderWindow recorder;
+        CScriptedWatch watch(scripted);
+        ASSERT_TRUE(watch.Start(folder.Path(), recorder.Get(), kReload, kError)) << row;
+        EXPECT_TRUE(watch.IsRunning()) << row;
+        if (refused) {
+            EXPECT_TRUE(PumpUntil([&] { return CountReceived(recorder, kError, 0) > 0; })) << row;
+        } else {
+            // The first batch is real; the lost one comes next.
+            ASSERT_TRUE(WriteBytes(folder.File(L"chmkey.xml"), kContent));
+            for (const WPARAM bit : {0x01, 0x02, 0x04, 0x10}) {
+                EXPECT_TRUE(PumpUntil([&] { return CountReceived(recorder, kReload, bit) > 0; })) << row << " " << bit;
+            }
+            ASSERT_TRUE(WriteBytes(folder.File(L"chmlib.xml"), kContent));
+            EXPECT_TRUE(PumpUntil([&] { return CountReceived(recorder, kReload, 0x04) > 1; })) << row;
+        }
+        EXPECT_TRUE(watch.Stop()) << row;
+        EXPECT_FALSE(watch.IsRunning()) << row;
+        CRecorderWindow::PumpPending();
+        EXPECT_EQ(CountReceived(recorder, kError, 0), refused ? 1u : 0u) << row;
+        for (const WPARAM bit : {0x01, 0x02, 0x10}) {
+            EXPECT_EQ(CountReceived(recorder, kReload, bit), refused ? 0u : 1u) << row << " " << bit;
+        }
     }
 }
