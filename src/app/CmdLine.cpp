@@ -4,6 +4,7 @@
 
 #include "transfer/UrlStr.h"
 #include "win/Handles.h"
+#include "win/Strings.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -20,7 +21,16 @@ bool StartsWith(std::wstring_view text, std::wstring_view prefix) noexcept {
 // A scheme the platform's URL parser knows makes the first argument a URL; anything else is a path.
 bool IsUrl(std::wstring_view argument) {
     transfer::CUrlStr url;
-    return url.Crack(argument) && !url.IsUnknown();
+    if (url.Crack(argument) && !url.IsUnknown()) {
+        return true;
+    }
+    // A malformed address of a scheme we download from is still meant as an address, never as a file name.
+    for (const std::wstring_view scheme : {L"http:", L"https:", L"ftp:"}) {
+        if (argument.size() > scheme.size() && win::EqualsNoCaseAscii(argument.substr(0, scheme.size()), scheme)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 struct LocalFreeDeleter {
@@ -75,6 +85,7 @@ void CCmdLine::Clear() {
     m_url.Reset();
     m_topic.Clear();
     m_error.clear();
+    m_badUrl = false;
 }
 
 bool CCmdLine::Parse() {
@@ -124,6 +135,8 @@ bool CCmdLine::Parse(const std::vector<std::wstring>& argv) {
 bool CCmdLine::ParseUrl(const std::vector<std::wstring>& argv) {
     transfer::CUrlConn url;
     if (!url.SetAddress(argv[1])) {
+        m_badUrl = true;
+        m_error = L"error: \"" + argv[1] + L"\"";
         return false;
     }
     // Tested in this order; "/pass:" and "/pasv" do not prefix each other.

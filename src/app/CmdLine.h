@@ -45,6 +45,8 @@ public:
     [[nodiscard]] const transfer::CUrlConn& GetUrl() const noexcept { return m_url; }
     [[nodiscard]] const transfer::CTopicStr& GetTopic() const noexcept { return m_topic; }
     [[nodiscard]] const std::wstring& GetError() const noexcept { return m_error; }
+    // The failure was an address that is not well formed.
+    [[nodiscard]] bool IsBadUrl() const noexcept { return m_badUrl; }
 
     void SetKind(int32_t kind) noexcept { m_kind = kind; }
     void SetPath(std::wstring_view path) { m_path = path; }
@@ -59,6 +61,7 @@ private:
     transfer::CUrlConn m_url;
     transfer::CTopicStr m_topic;
     std::wstring m_error;
+    bool m_badUrl = false;
 };
 
 // One argument quoted so that the platform's splitting gives back exactly `argument`: always enclosed in double

@@ -482,7 +482,9 @@ void CMainFrame::OnSaved(std::unique_ptr<transfer::CFileOpe> job) {
 void CMainFrame::OnCmdLine() {
     CCmdLine command;
     if (!command.Parse()) {
-        win::MessageBoxFor(m_hWnd, win::TextWithDetail(IDS_ERR_CMDLINE, command.GetError()), MB_OK | MB_ICONWARNING);
+        const std::wstring text = command.IsBadUrl() ? win::LoadStr(IDS_URL_BAD_FORMAT)
+                                                     : win::TextWithDetail(IDS_ERR_CMDLINE, command.GetError());
+        win::MessageBoxFor(m_hWnd, text, MB_OK | MB_ICONWARNING);
         return;
     }
     bool ok = true;

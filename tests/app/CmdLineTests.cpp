@@ -10,13 +10,13 @@
 
 namespace {
 
-// Every field in one line: kind, path or URL, topic, user, password, and the flags as L, C, P.
+// Every field in one line: kind, path or URL, topic, user, password, the flags as L, C, P, and the error.
 std::wstring Describe(const CCmdLine& cmd) {
     const transfer::CUrlConn& url = cmd.GetUrl();
     return std::to_wstring(cmd.GetKind()) + L"|" +
            (cmd.GetKind() == CCmdLine::kUrl ? url.Address().Url() : cmd.GetPath()) + L"|" + cmd.GetTopic().Text() +
            L"|" + url.user + L"|" + url.password + L"|" + (url.login ? L"L" : L"") + (url.cache ? L"C" : L"") +
-           (url.pasv ? L"P" : L"") + cmd.GetError();
+           (url.pasv ? L"P" : L"") + cmd.GetError() + (cmd.IsBadUrl() ? L" (bad address)" : L"");
 }
 
 TEST(CmdLine, ParseCases) {
@@ -33,6 +33,8 @@ TEST(CmdLine, ParseCases) {
         {{u, L"/loginnow", L"/cachex", L"/pasv", L"/user:u", L"/pass:", L"/other", L"/topic:"},
          L"3|" + u + L"||u||LCP"},
         {{L"ftp://h/x.chm", L"/pass:p w", L"/CACHE"}, L"3|ftp://h/x.chm|||p w|"},
+        // A malformed address is refused as one, not taken for a file name nor connected to.
+        {{L"http://host\\path\\a.chm"}, L"0|||||error: \"http://host\\path\\a.chm\" (bad address)"},
     };
     for (const auto& [args, expected] : cases) {
         std::vector<std::wstring> argv{L"folivex.exe"};
@@ -71,7 +73,9 @@ TEST(CmdLine, BuildThenParseRoundTrips) {
             built.SetKind(kind);
             built.SetPath(L"C:\\docs\\" + text);
             transfer::CUrlConn url;
-            ASSERT_TRUE(url.SetAddress(L"ftp://host/dir/" + text + L"x.chm"));
+            // An address holds no backslash (it would not be well formed); the user and password carry them.
+            const bool backslash = text.find(L'\\') != std::wstring::npos;
+            ASSERT_TRUE(url.SetAddress(L"ftp://host/dir/" + (backslash ? std::wstring() : text) + L"x.chm"));
             url.user = url.password = text;
             url.pasv = 1;
             built.SetUrl(url);

@@ -1,6 +1,7 @@
 // What users already have survives: start-up work runs in order whatever boxes appear, every start-up error is
 // shown, instances sharing a data folder keep each other's entries, and the focus comes back after a dialog.
 
+#include "common/StuckListener.h"
 #include "common/TestFiles.h"
 #include "driver/Documents.h"
 #include "driver/FolivexProcess.h"
@@ -108,6 +109,19 @@ TEST(FocusAndClose, FocusReturnsAfterADialogAndACloseWaitsForTheDialog) {
     EXPECT_FALSE(app.WaitForExit(std::chrono::milliseconds(800)).has_value());
     EXPECT_TRUE(::IsWindow(dialog));
     ASSERT_TRUE(ClickButton(dialog, IDOK));
+    EXPECT_EQ(app.WaitForExit(), 0u);
+}
+
+// A download from a host that never answers: closing the window cancels it and the program ends at once,
+// not when the system gives up on the connection minutes later.
+TEST(FocusAndClose, CloseDuringADownloadFromAHostThatNeverAnswersEndsTheProgram) {
+    CStuckListener listener;
+    ASSERT_NE(listener.Port(), 0u);
+    CFolivexProcess app;
+    ASSERT_TRUE(app.Start({L"http://127.0.0.1:" + std::to_wstring(listener.Port()) + L"/a.chm"}));
+    ASSERT_NE(app.WaitForMainWindow(), nullptr);
+    ASSERT_NE(WaitForDialog(app, L"処理中"), nullptr);
+    ASSERT_TRUE(app.Close());
     EXPECT_EQ(app.WaitForExit(), 0u);
 }
 
