@@ -2,6 +2,7 @@
 // detection, refusal to save when invalid, export, import and the mutex shared with other processes.
 
 #include "TestRecords.h"
+#include "xml/AtomicFile.h"
 #include "common/HelperMode.h"
 #include "common/RecorderWindow.h"
 #include "common/TempFolder.h"
@@ -9,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <cwctype>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -198,6 +202,62 @@ int EditingProcessHelper(int argc, wchar_t** argv) {
     return 0;
 }
 FOLIVEX_TEST_HELPER(L"xml-editing-process", EditingProcessHelper);
+
+// A second process that waits until the named event is set: argv = event name.
+int WaitingProcessHelper(int argc, wchar_t** argv) {
+    const HANDLE event = argc < 1 ? nullptr : ::OpenEventW(SYNCHRONIZE, FALSE, argv[0]);
+    if (!event) {
+        return 2;
+    }
+    const DWORD waited = ::WaitForSingleObject(event, 30000);
+    ::CloseHandle(event);
+    return waited == WAIT_OBJECT_0 ? 0 : 3;
+}
+FOLIVEX_TEST_HELPER(L"xml-waiting-process", WaitingProcessHelper);
+
+std::wstring Hex(DWORD value) {
+    wchar_t text[16] = {};
+    std::swprintf(text, std::size(text), L"%lx", static_cast<unsigned long>(value));
+    return text;
+}
+
+// Temporary names stay short beside a long target; the sweep removes only what a gone writer left: a process
+// that no longer exists, or one that started after the file was made (its id was reused).
+TEST_F(NotesFile, TemporaryNamesAreShortAndOnlyThoseOfGoneWritersAreRemoved) {
+    const std::wstring temp = xml::CAtomicFile::MakeTempPath(m_folder.File(std::wstring(200, L'n') + L".xml"));
+    EXPECT_EQ(temp.rfind(m_folder.Path() + L"\\~fvx", 0), 0u) << testing::PrintToString(temp);
+    EXPECT_LE(temp.size() - m_folder.Path().size(), 26u) << testing::PrintToString(temp);
+
+    const std::wstring early = m_folder.File(L"early");
+    ASSERT_TRUE(WriteBytes(early, "x"));
+    const std::wstring eventName = UniqueName(L"folivex waiting process");
+    const HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+    ASSERT_NE(release, nullptr);
+    CHelperProcess later;
+    ASSERT_TRUE(later.Start(L"xml-waiting-process", {eventName}));
+    const std::wstring self = Hex(::GetCurrentProcessId());
+    const std::wstring kept[] = {L"~fvx" + self + L"-0.tmp",
+                                 L"chmhist.xml." + std::to_wstring(::GetCurrentProcessId()) + L"-3.tmp", L"notes.tmp",
+                                 L"~fvxzz-1.tmp", L"report.7-1.tmp"};
+    for (const std::wstring& name : kept) {
+        ASSERT_TRUE(WriteBytes(m_folder.File(name), "kept"));
+    }
+    for (const std::wstring& name :
+         {std::wstring(L"~fvx3ffffff0-1.tmp"), std::wstring(L"chmlib.xml.1073741808-2.tmp")}) {
+        ASSERT_TRUE(WriteBytes(m_folder.File(name), "gone"));
+    }
+    ASSERT_TRUE(::MoveFileW(early.c_str(), m_folder.File(L"~fvx" + Hex(later.GetId()) + L"-4.tmp").c_str()));
+    ASSERT_TRUE(::CreateDirectoryW(m_folder.File(L"~fvx3ffffff0-5.tmp").c_str(), nullptr));
+
+    EXPECT_EQ(xml::RemoveStaleTempFiles(m_folder.Path()), 3u);
+    std::vector<std::wstring> expected(std::begin(kept), std::end(kept));
+    expected.push_back(L"~fvx3ffffff0-5.tmp");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(ListFolder(m_folder.Path()), expected);
+    ::SetEvent(release);
+    EXPECT_EQ(later.Wait(), 0);
+    ::CloseHandle(release);
+}
 
 TEST_F(NotesFile, TwoProcessesWritingTheSameFileNeverLeaveItUnreadable) {
     CHelperProcess first;
