@@ -44,6 +44,19 @@ std::vector<CTestNote> AwkwardNotes() {
     return notes;
 }
 
+// Sets a file's last-write time to the first of January of `year`, as a restored backup would carry it.
+bool SetLastWriteTime(const std::wstring& path, WORD year) {
+    const SYSTEMTIME date{year, 1, 0, 1, 0, 0, 0, 0};
+    FILETIME time{};
+    const HANDLE file = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool set = ::SystemTimeToFileTime(&date, &time) && ::SetFileTime(file, nullptr, nullptr, &time);
+    return ::CloseHandle(file) && set;
+}
+
 class NotesFile : public ::testing::Test {
 protected:
     void SetUp() override { m_notes.SetFolder(m_folder.Path()); }
@@ -112,25 +125,42 @@ TEST_F(NotesFile, OnlyAnotherWritersChangeIsReadAgainAndNotified) {
     EXPECT_EQ(view.GetReceived().size(), 2u);
     EXPECT_FALSE(m_notes.IsChanged());
 
+    // A restored older copy of the same size is a change too: the time differs, though it is not newer.
+    ASSERT_TRUE(WriteBytes(m_notes.GetPath(), "<notes><note title=\"a\"/><note title=\"older\"/></notes>"));
+    ASSERT_TRUE(SetLastWriteTime(m_notes.GetPath(), 2001));
+    EXPECT_TRUE(m_notes.IsChanged());
+    ASSERT_TRUE(m_notes.Reload());
+    EXPECT_EQ(m_notes.notes.at(1).title, L"older");
+
     m_notes.SetPath(m_notes.GetPath());
     EXPECT_TRUE(m_notes.IsChanged()) << "a new path forgets the remembered time";
 }
 
-TEST_F(NotesFile, AnInvalidStoreRefusesToSaveUntilARepairedFileReloads) {
+// A file this store cannot read is never written over; the content stays as it was read last, an edit stays in
+// memory only, and the first edit after the file is repaired reads it before it writes.
+TEST_F(NotesFile, AFileThatCannotBeReadIsNeverWrittenAndAFailedReadKeepsTheContent) {
+    ASSERT_TRUE(m_notes.Add(Note(L"kept")));
     const std::string broken = "<notes><note count=\"many\"/></notes>";
     ASSERT_TRUE(WriteBytes(m_notes.GetPath(), broken));
+    const std::wstring readerError = L"XmlReader: Line=1 Column=9 Depth=1 Name=note";
     EXPECT_FALSE(m_notes.Reload());
-    EXPECT_FALSE(m_notes.IsValid());
-    EXPECT_EQ(m_notes.GetError(), L"XmlReader: Line=1 Column=9 Depth=1 Name=note");
-    EXPECT_FALSE(m_notes.Add(Note(L"refused")));
+    EXPECT_EQ(m_notes.GetError(), readerError);
+    EXPECT_EQ(m_notes.notes, std::vector<CTestNote>{Note(L"kept")});
+    EXPECT_FALSE(m_notes.Add(Note(L"in memory only")));
+    EXPECT_EQ(m_notes.GetError(), readerError);
+    EXPECT_EQ(m_notes.notes.size(), 2u);
     EXPECT_EQ(ReadBytes(m_notes.GetPath()), broken);
-    EXPECT_FALSE(m_notes.Export(m_folder.File(L"export.xml")));
 
     ASSERT_TRUE(WriteBytes(m_notes.GetPath(), "<notes><note title=\"repaired\"/></notes>"));
-    ASSERT_TRUE(m_notes.Reload());
-    EXPECT_TRUE(m_notes.IsValid() && m_notes.GetError().empty());
     ASSERT_TRUE(m_notes.Add(Note(L"accepted")));
+    EXPECT_TRUE(m_notes.GetError().empty());
     EXPECT_EQ(ReadByAnother(), (std::vector<CTestNote>{Note(L"repaired"), Note(L"accepted")}));
+
+    // A store that never read its existing file takes it in before its first edit.
+    CTestNotes fresh;
+    fresh.SetFolder(m_folder.Path());
+    ASSERT_TRUE(fresh.Add(Note(L"third")));
+    EXPECT_EQ(ReadByAnother().size(), 3u);
 }
 
 TEST_F(NotesFile, ExportRefusesTheStoresOwnFileUnderEverySpelling) {
