@@ -15,22 +15,28 @@ bool CDataHistory::Add(const CDataDoc& doc) {
     if (!hist.doc) {
         return true;
     }
-    const size_t keep = std::clamp<uint32_t>(hist.docNum, 1, CDataSetHist::kMaxDocNum) - 1;
-    // The oldest entries go first, one at a time from the end, so a failure leaves the newest ones in place.
-    bool trimmed = true;
-    while (trimmed && m_root.GetCount() > keep) {
-        trimmed = m_root.Remove(m_root.Children().back().handle);
+    if (!CheckStorable(doc.IsStorable())) {
+        return false;
     }
-    const bool added = trimmed && m_root.Insert(NodePosition::Front(), CopyDocFields(doc)) != kNoNode;
-    return CommitEdit(kAdded, added);
+    const size_t keep = std::clamp<uint32_t>(hist.docNum, 1, CDataSetHist::kMaxDocNum) - 1;
+    return ApplyEdit(kAdded, [&] {
+        // The oldest entries go first, one at a time from the end, so a failure leaves the newest ones in place.
+        bool trimmed = true;
+        while (trimmed && m_root.GetCount() > keep) {
+            trimmed = m_root.Remove(m_root.Children().back().handle);
+        }
+        const bool added = trimmed && m_root.Insert(NodePosition::Front(), CopyDocFields(doc)) != kNoNode;
+        return added ? EditResult::Changed : EditResult::Failed;
+    });
 }
 
 bool CDataHistory::Remove(NodeHandle handle) {
-    return CommitEdit(kRemoved, m_root.Remove(handle));
+    // An entry another instance removed meanwhile is as removed as the user wants it.
+    return ApplyEdit(kRemoved, [&] { return m_root.Remove(handle) ? EditResult::Changed : EditResult::Unchanged; });
 }
 
 bool CDataHistory::Clear() {
-    return CommitEdit(kRemoved, Reset());
+    return ReplaceContent(kRemoved, [this] { return Reset(); });
 }
 
 void CDataHistory::List(std::vector<NodeHandle>& handles) const {
@@ -64,6 +70,12 @@ bool CDataHistory::WriteElement(xml::CXmlWriter& writer, int depth) const {
 
 std::unique_ptr<xml::CXmlStore> CDataHistory::CreateScratch() const {
     return std::make_unique<CDataHistory>(m_settings);
+}
+
+void CDataHistory::TakeOver(xml::CXmlStore& fresh) {
+    CDataFolder& root = static_cast<CDataHistory&>(fresh).m_root;
+    root.KeepHandlesOf(m_root);
+    m_root = std::move(root);
 }
 
 } // namespace data

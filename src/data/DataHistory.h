@@ -25,9 +25,10 @@ public:
     explicit CDataHistory(const CDataSetting& settings);
 
     // Keeps the newest (document count - 1) entries, puts a copy of the document in front, saves and tells
-    // the views. When the settings say not to remember documents nothing changes and the result is true.
+    // the views. When the settings say not to remember documents nothing changes and the result is true. A
+    // record with text a data file cannot carry is refused (see xml::MakeStorableText for titles).
     [[nodiscard]] bool Add(const CDataDoc& doc);
-    // Removes one entry, saves and tells the views.
+    // Removes one entry, saves and tells the views; an entry that is already gone is no failure.
     [[nodiscard]] bool Remove(NodeHandle handle);
     // Empties the history, saves and tells the views.
     [[nodiscard]] bool Clear();
@@ -43,6 +44,7 @@ protected:
     bool ReadElement(xml::CXmlReader& reader, int depth) override;
     bool WriteElement(xml::CXmlWriter& writer, int depth) const override;
     std::unique_ptr<xml::CXmlStore> CreateScratch() const override;
+    void TakeOver(xml::CXmlStore& fresh) override;
 
 private:
     const CDataSetting& m_settings;

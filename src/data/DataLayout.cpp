@@ -1,5 +1,6 @@
 #include "data/DataLayout.h"
 
+#include "xml/XmlTextCheck.h"
 
 #include <array>
 
@@ -97,7 +98,7 @@ bool CDataLayout::Get(std::wstring_view name, CDataWindow& record) const {
 }
 
 bool CDataLayout::Set(const CDataWindow& record) {
-    if (record.name.empty()) {
+    if (record.name.empty() || !CheckStorable(xml::IsStorableText(record.name))) {
         return false;
     }
     for (auto it = m_records.rbegin(); it != m_records.rend(); ++it) {
@@ -142,5 +143,9 @@ bool CDataLayout::WriteElement(xml::CXmlWriter& writer, int depth) const {
 }
 
 std::unique_ptr<xml::CXmlStore> CDataLayout::CreateScratch() const { return std::make_unique<CDataLayout>(); }
+
+void CDataLayout::TakeOver(xml::CXmlStore& fresh) {
+    m_records = std::move(static_cast<CDataLayout&>(fresh).m_records);
+}
 
 } // namespace data

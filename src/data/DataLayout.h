@@ -55,10 +55,13 @@ public:
 
     // Empty layout, then the file if there is one; a missing file is an empty layout.
     [[nodiscard]] bool Load();
+    // Writes the layout as it is, under the shared file mutex; the layout is written whole when the main window
+    // closes, so nothing is read first.
     [[nodiscard]] bool Save();
     // The record of that name (the later one when the file holds two).
     [[nodiscard]] bool Get(std::wstring_view name, CDataWindow& record) const;
-    // Replaces the record of that name or adds it at the end; an empty name is refused. Does not save.
+    // Replaces the record of that name or adds it at the end; an empty name, or one a data file cannot carry
+    // (with an error text), is refused. Does not save.
     [[nodiscard]] bool Set(const CDataWindow& record);
     [[nodiscard]] const std::vector<CDataWindow>& Records() const noexcept { return m_records; }
 
@@ -67,6 +70,7 @@ protected:
     bool ReadElement(xml::CXmlReader& reader, int depth) override;
     bool WriteElement(xml::CXmlWriter& writer, int depth) const override;
     std::unique_ptr<xml::CXmlStore> CreateScratch() const override;
+    void TakeOver(xml::CXmlStore& fresh) override;
 
 private:
     std::vector<CDataWindow> m_records;

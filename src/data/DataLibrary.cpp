@@ -1,5 +1,7 @@
 #include "data/DataLibrary.h"
 
+#include "xml/XmlTextCheck.h"
+
 namespace data {
 
 CDataLibrary::CDataLibrary() : CXmlStore(kFileName, kRemoved, kImported), m_rootHandle(NewNodeHandle()) {
@@ -119,92 +121,144 @@ NodeHandle CDataLibrary::InsertDoc(std::unique_ptr<CDataDoc> doc, NodeHandle par
     return handle;
 }
 
+bool CDataLibrary::TargetExists(NodeHandle parent, const NodePosition& position) const {
+    const CDataFolder* target = FindFolder(parent);
+    return target && (position.GetWhere() != NodePosition::Where::After ||
+                      target->IndexOf(position.GetSibling()) != target->GetCount());
+}
+
+NodeHandle CDataLibrary::InsertEdit(NodeHandle parent, const NodePosition& position,
+                                    const std::function<NodeHandle()>& insert) {
+    NodeHandle handle = kNoNode;
+    const bool done = ApplyEdit(kAdded, [&] {
+        if (!TargetExists(parent, position)) {
+            return RecordGone();
+        }
+        handle = insert();
+        return handle != kNoNode ? EditResult::Changed : EditResult::Failed;
+    });
+    return done ? handle : kNoNode;
+}
+
 NodeHandle CDataLibrary::AddFolder(std::wstring_view title, NodeHandle parent, const NodePosition& position) {
-    auto folder = std::make_unique<CDataFolder>();
-    folder->title = title;
-    const NodeHandle handle = InsertFolder(std::move(folder), parent, position);
-    return CommitEdit(kAdded, handle != kNoNode) ? handle : kNoNode;
+    if (!CheckStorable(xml::IsStorableText(title))) {
+        return kNoNode;
+    }
+    return InsertEdit(parent, position, [&] {
+        auto folder = std::make_unique<CDataFolder>();
+        folder->title = title;
+        return InsertFolder(std::move(folder), parent, position);
+    });
 }
 
 NodeHandle CDataLibrary::AddDoc(const CDataDoc& record, NodeHandle parent, const NodePosition& position) {
-    const NodeHandle handle = InsertDoc(CopyDocFields(record), parent, position);
-    return CommitEdit(kAdded, handle != kNoNode) ? handle : kNoNode;
+    if (!CheckStorable(record.IsStorable())) {
+        return kNoNode;
+    }
+    return InsertEdit(parent, position, [&] { return InsertDoc(CopyDocFields(record), parent, position); });
 }
 
 NodeHandle CDataLibrary::InsertXml(std::string_view utf8, NodeHandle parent, const NodePosition& position) {
-    NodeHandle handle = kNoNode;
+    ClearError();
     auto folder = std::make_unique<CDataFolder>();
+    auto doc = std::make_unique<CDataDoc>();
     if (folder->LoadText(utf8)) {
-        handle = InsertFolder(std::move(folder), parent, position);
-    } else if (auto doc = std::make_unique<CDataDoc>(); doc->LoadText(utf8)) {
-        handle = InsertDoc(std::move(doc), parent, position);
+        doc.reset();
+    } else if (doc->LoadText(utf8)) {
+        folder.reset();
+    } else {
+        SetError(doc->GetError(), true);
+        return kNoNode;
     }
-    return CommitEdit(kAdded, handle != kNoNode) ? handle : kNoNode;
+    if (!CheckStorable(folder ? folder->IsStorable() : doc->IsStorable())) {
+        return kNoNode;
+    }
+    return InsertEdit(parent, position, [&] {
+        return folder ? InsertFolder(std::move(folder), parent, position) : InsertDoc(std::move(doc), parent, position);
+    });
 }
 
 bool CDataLibrary::Move(NodeHandle handle, NodeHandle parent, const NodePosition& position) {
-    Location* location = nullptr;
-    if (const auto it = m_index.find(handle); it != m_index.end()) {
-        location = &it->second;
-    }
-    CDataFolder* target = FindFolder(parent);
-    bool moved = false;
-    const bool allowed =
-        location && location->parent && target && !IsWithin(parent, handle) &&
-        !(position.GetWhere() == NodePosition::Where::After &&
-          (position.GetSibling() == handle || target->IndexOf(position.GetSibling()) == target->GetCount())) &&
-        Fits(parent, location->folder ? location->folder->GetHeight() : kDocHeight);
-    if (allowed) {
+    return ApplyEdit(kMoved, [&] {
+        Location* location = nullptr;
+        if (const auto it = m_index.find(handle); it != m_index.end()) {
+            location = &it->second;
+        }
+        if (!location || !TargetExists(parent, position)) {
+            return RecordGone();
+        }
+        CDataFolder* target = FindFolder(parent);
+        const bool allowed = location->parent && !IsWithin(parent, handle) &&
+                             !(position.GetWhere() == NodePosition::Where::After && position.GetSibling() == handle) &&
+                             Fits(parent, location->folder ? location->folder->GetHeight() : kDocHeight);
+        if (!allowed) {
+            return EditResult::Failed;
+        }
         CDataFolder* source = location->parent;
         // Where it was, so a refused attachment can put it back.
         const size_t index = source->IndexOf(handle);
         const NodePosition previous =
             index == 0 ? NodePosition::Front() : NodePosition::After(source->Children()[index - 1].handle);
         CDataFolder::Child child = source->Detach(handle);
-        if (target->Attach(position, child)) {
-            location->parentHandle = parent;
-            location->parent = target;
-            moved = true;
-        } else {
+        if (!target->Attach(position, child)) {
             (void)source->Attach(previous, child);
+            return EditResult::Failed;
         }
-    }
-    return CommitEdit(kMoved, moved);
+        location->parentHandle = parent;
+        location->parent = target;
+        return EditResult::Changed;
+    });
 }
 
 bool CDataLibrary::RenameFolder(NodeHandle folder, std::wstring_view title) {
-    CDataFolder* found = FindFolder(folder);
-    if (found) {
-        found->title = title;
+    if (!CheckStorable(xml::IsStorableText(title))) {
+        return false;
     }
-    return CommitEdit(kChanged, found != nullptr);
+    return ApplyEdit(kChanged, [&] {
+        CDataFolder* found = FindFolder(folder);
+        if (!found) {
+            return RecordGone();
+        }
+        found->title = title;
+        return EditResult::Changed;
+    });
 }
 
 bool CDataLibrary::SetDoc(NodeHandle doc, const CDataDoc& record) {
-    const Location* location = Find(doc);
-    CDataDoc* found = location ? location->doc : nullptr;
-    if (found) {
-        *found = *CopyDocFields(record);
+    if (!CheckStorable(record.IsStorable())) {
+        return false;
     }
-    return CommitEdit(kChanged, found != nullptr);
+    return ApplyEdit(kChanged, [&] {
+        const Location* location = Find(doc);
+        if (!location || !location->doc) {
+            return RecordGone();
+        }
+        *location->doc = *CopyDocFields(record);
+        return EditResult::Changed;
+    });
 }
 
 bool CDataLibrary::Remove(NodeHandle folder, NodeHandle child) {
-    CDataFolder* parent = FindFolder(folder);
-    const Location* location = Find(child);
-    bool removed = false;
-    if (parent && location && location->parent == parent) {
+    return ApplyEdit(kRemoved, [&] {
+        CDataFolder* parent = FindFolder(folder);
+        const Location* location = Find(child);
+        // A node another instance removed meanwhile is as removed as the user wants it.
+        if (!location) {
+            return EditResult::Unchanged;
+        }
+        if (!parent || location->parent != parent) {
+            return EditResult::Failed;
+        }
         if (location->folder) {
             UnindexSubtree(*location->folder);
         }
         m_index.erase(child);
-        removed = parent->Remove(child);
-    }
-    return CommitEdit(kRemoved, removed);
+        return parent->Remove(child) ? EditResult::Changed : EditResult::Failed;
+    });
 }
 
 bool CDataLibrary::Clear() {
-    return CommitEdit(kRemoved, Reset());
+    return ReplaceContent(kRemoved, [this] { return Reset(); });
 }
 
 void CDataLibrary::RebuildIndex() {
@@ -262,6 +316,14 @@ bool CDataLibrary::WriteElement(xml::CXmlWriter& writer, int depth) const {
 
 std::unique_ptr<xml::CXmlStore> CDataLibrary::CreateScratch() const {
     return std::make_unique<CDataLibrary>();
+}
+
+void CDataLibrary::TakeOver(xml::CXmlStore& fresh) {
+    CDataFolder& root = static_cast<CDataLibrary&>(fresh).m_root;
+    // The root keeps its own handle; everything below keeps the handle of its counterpart.
+    root.KeepHandlesOf(m_root);
+    m_root = std::move(root);
+    RebuildIndex();
 }
 
 } // namespace data

@@ -7,6 +7,7 @@
 
 #include "win/Path.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -45,7 +46,10 @@ public:
     [[nodiscard]] bool CopyOut(NodeHandle handle, std::string& utf8);
     [[nodiscard]] const CDataFolder& GetRootFolder() const noexcept { return m_root; }
 
-    // Edits: each saves the file and tells the views, also after a failed attempt.
+    // Edits: each runs on the file's current content (handles stay valid across another instance's changes),
+    // saves the file and tells the views, also after a failed attempt. Text a data file cannot carry is refused
+    // before anything changes; an edit whose node or target another instance removed fails with an error text,
+    // except a removal, which then succeeds without writing.
     // New empty folder in `parent` at the position; its handle or kNoNode.
     [[nodiscard]] NodeHandle AddFolder(std::wstring_view title, NodeHandle parent, const NodePosition& position);
     // A copy of the record in `parent` at the position; its handle or kNoNode.
@@ -83,6 +87,7 @@ protected:
     bool ReadElement(xml::CXmlReader& reader, int depth) override;
     bool WriteElement(xml::CXmlWriter& writer, int depth) const override;
     std::unique_ptr<xml::CXmlStore> CreateScratch() const override;
+    void TakeOver(xml::CXmlStore& fresh) override;
 
 private:
     // Where a node lives: its parent folder (none for the root) and the node itself.
@@ -105,6 +110,10 @@ private:
     // Inserts a record prepared by the caller after the checks every insertion shares.
     NodeHandle InsertFolder(std::unique_ptr<CDataFolder> folder, NodeHandle parent, const NodePosition& position);
     NodeHandle InsertDoc(std::unique_ptr<CDataDoc> doc, NodeHandle parent, const NodePosition& position);
+    // Whether the folder exists and, for a position after a sibling, holds that sibling.
+    [[nodiscard]] bool TargetExists(NodeHandle parent, const NodePosition& position) const;
+    // Runs an insertion as an edit; the new node's handle, or kNoNode.
+    NodeHandle InsertEdit(NodeHandle parent, const NodePosition& position, const std::function<NodeHandle()>& insert);
 
     CDataFolder m_root;
     const NodeHandle m_rootHandle;

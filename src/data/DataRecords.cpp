@@ -1,5 +1,7 @@
 #include "data/DataRecords.h"
 
+#include "xml/XmlTextCheck.h"
+
 #include <algorithm>
 #include <atomic>
 
@@ -8,6 +10,71 @@ namespace data {
 namespace {
 
 std::atomic<NodeHandle> g_lastHandle{kNoNode};
+
+// Above this many comparisons a folder's children are matched in one greedy pass instead.
+constexpr size_t kMaxMatchTable = size_t{1} << 20;
+
+bool SameRecord(const CDataFolder::Child& a, const CDataFolder::Child& b) {
+    if (a.folder && b.folder) {
+        return a.folder->title == b.folder->title;
+    }
+    return a.doc && b.doc && *a.doc == *b.doc;
+}
+
+// Pairs of indexes (previous, current) of matching children, in order.
+std::vector<std::pair<size_t, size_t>> MatchChildren(const std::vector<CDataFolder::Child>& previous,
+                                                     const std::vector<CDataFolder::Child>& current) {
+    std::vector<std::pair<size_t, size_t>> pairs;
+    size_t begin = 0;
+    size_t endPrevious = previous.size();
+    size_t endCurrent = current.size();
+    // The common start and end cost nothing; usually one record was added or removed between them.
+    while (begin < endPrevious && begin < endCurrent && SameRecord(previous[begin], current[begin])) {
+        pairs.emplace_back(begin, begin);
+        ++begin;
+    }
+    std::vector<std::pair<size_t, size_t>> tail;
+    while (endPrevious > begin && endCurrent > begin &&
+           SameRecord(previous[endPrevious - 1], current[endCurrent - 1])) {
+        tail.emplace_back(--endPrevious, --endCurrent);
+    }
+    const size_t rows = endPrevious - begin;
+    const size_t columns = endCurrent - begin;
+    if ((rows + 1) * (columns + 1) <= kMaxMatchTable) {
+        // The longest common subsequence: length[i][j] matches previous[begin + i..] with current[begin + j..].
+        std::vector<uint32_t> length((rows + 1) * (columns + 1), 0);
+        const auto at = [columns](size_t i, size_t j) { return i * (columns + 1) + j; };
+        for (size_t i = rows; i-- > 0;) {
+            for (size_t j = columns; j-- > 0;) {
+                length[at(i, j)] = SameRecord(previous[begin + i], current[begin + j])
+                                       ? length[at(i + 1, j + 1)] + 1
+                                       : std::max(length[at(i + 1, j)], length[at(i, j + 1)]);
+            }
+        }
+        for (size_t i = 0, j = 0; i < rows && j < columns;) {
+            if (SameRecord(previous[begin + i], current[begin + j])) {
+                pairs.emplace_back(begin + i++, begin + j++);
+            } else if (length[at(i + 1, j)] >= length[at(i, j + 1)]) {
+                ++i;
+            } else {
+                ++j;
+            }
+        }
+    } else {
+        size_t next = begin;
+        for (size_t j = begin; j < endCurrent; ++j) {
+            for (size_t i = next; i < endPrevious; ++i) {
+                if (SameRecord(previous[i], current[j])) {
+                    pairs.emplace_back(i, j);
+                    next = i + 1;
+                    break;
+                }
+            }
+        }
+    }
+    pairs.insert(pairs.end(), tail.rbegin(), tail.rend());
+    return pairs;
+}
 
 } // namespace
 
@@ -18,6 +85,10 @@ NodeHandle NewNodeHandle() {
         handle = ++g_lastHandle;
     }
     return handle;
+}
+
+bool CDataPathElement::IsStorable() const noexcept {
+    return xml::IsStorableText(path);
 }
 
 bool CDataPathElement::SetDefaults() {
@@ -33,6 +104,10 @@ bool CDataPathElement::ReadElement(xml::CXmlReader& reader, int) {
 
 bool CDataPathElement::WriteElement(xml::CXmlWriter& writer, int) const {
     return writer.StartElement(m_name) && writer.WriteText(path) && writer.EndElement();
+}
+
+bool CDataUrl::IsStorable() const noexcept {
+    return xml::IsStorableText(address) && xml::IsStorableText(user);
 }
 
 bool CDataUrl::SetDefaults() {
@@ -56,6 +131,11 @@ bool CDataUrl::WriteElement(xml::CXmlWriter& writer, int) const {
            (!cache || writer.WriteAttribute(L"cache", xml::BoolToText(true))) &&
            (!pasv || writer.WriteAttribute(L"pasv", xml::BoolToText(true))) && writer.WriteText(address) &&
            writer.EndElement();
+}
+
+bool CDataDoc::IsStorable() const noexcept {
+    return xml::IsStorableText(title) && xml::IsStorableText(note) && file.IsStorable() && url.IsStorable() &&
+           topic.IsStorable();
 }
 
 bool CDataDoc::operator==(const CDataDoc& other) const {
@@ -297,6 +377,24 @@ bool CDataFolder::CopyDoc(NodeHandle handle, CDataDoc& doc) const {
     }
     doc = *found;
     return true;
+}
+
+void CDataFolder::KeepHandlesOf(const CDataFolder& previous) {
+    for (const auto& [from, to] : MatchChildren(previous.m_children, m_children)) {
+        m_children[to].handle = previous.m_children[from].handle;
+        if (m_children[to].folder) {
+            m_children[to].folder->KeepHandlesOf(*previous.m_children[from].folder);
+        }
+    }
+}
+
+bool CDataFolder::IsStorable() const noexcept {
+    if (!xml::IsStorableText(title)) {
+        return false;
+    }
+    return std::all_of(m_children.begin(), m_children.end(), [](const Child& child) {
+        return child.folder ? child.folder->IsStorable() : child.doc->IsStorable();
+    });
 }
 
 int CDataFolder::GetHeight() const {

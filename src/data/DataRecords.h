@@ -54,6 +54,8 @@ public:
     std::wstring path;
 
     [[nodiscard]] std::wstring_view GetElementName() const noexcept { return m_name; }
+    // Whether a data file can carry the path (see xml::IsStorableText).
+    [[nodiscard]] bool IsStorable() const noexcept;
     bool operator==(const CDataPathElement& other) const { return path == other.path; }
 
 protected:
@@ -88,6 +90,7 @@ public:
     bool cache = false;
     bool pasv = false;
 
+    [[nodiscard]] bool IsStorable() const noexcept;
     bool operator==(const CDataUrl& other) const {
         return address == other.address && user == other.user && cache == other.cache && pasv == other.pasv;
     }
@@ -110,6 +113,8 @@ public:
     CDataUrl url;
     CDataTopic topic;
 
+    // Whether a data file can carry every text field.
+    [[nodiscard]] bool IsStorable() const noexcept;
     // Compares the stored fields only, not the error text or valid flag.
     bool operator==(const CDataDoc& other) const;
 
@@ -166,6 +171,14 @@ public:
     [[nodiscard]] const CDataDoc* FindDoc(NodeHandle handle) const noexcept;
     // A copy of the document child; false for a folder or an unknown handle.
     [[nodiscard]] bool CopyDoc(NodeHandle handle, CDataDoc& doc) const;
+
+    // Gives the children the handles of their counterparts in `previous`, an earlier state of this folder:
+    // folders by title, documents by all their fields, matched in order (the longest common run, so records
+    // keep their handles however others were added, removed or moved around them); matched folders do the same
+    // with their children. Unmatched children keep their own new handles, so no handle names two records.
+    void KeepHandlesOf(const CDataFolder& previous);
+    // Whether a data file can carry the title and everything below.
+    [[nodiscard]] bool IsStorable() const noexcept;
 
     // Levels of elements this folder spans when written: 1 for an empty folder, more for each nested level.
     [[nodiscard]] int GetHeight() const;

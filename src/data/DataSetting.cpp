@@ -1,5 +1,7 @@
 #include "data/DataSetting.h"
 
+#include "xml/XmlTextCheck.h"
+
 namespace data {
 
 CDataSetting::CDataSetting() : CXmlStore(kFileName, kReset, kImported) {
@@ -12,71 +14,93 @@ CDataSetting::CDataSetting() : CXmlStore(kFileName, kReset, kImported) {
     };
 }
 
+template <class Section> bool CDataSetting::SetSection(Section& member, const Section& section, DWORD code) {
+    return ApplyEdit(code, [&] {
+        member = section;
+        return EditResult::Changed;
+    });
+}
+
 bool CDataSetting::SetDocView(const CDataSetDocView& section) {
-    m_docView = section;
-    return CommitEdit(kChanged);
+    if (!CheckStorable(section.file.IsStorable() && section.url.IsStorable() && section.topic.IsStorable())) {
+        return false;
+    }
+    return SetSection(m_docView, section, kChanged);
 }
 
 bool CDataSetting::SetToolBar(const CDataSetToolBar& section) {
-    m_toolBar = section;
-    return CommitEdit(kChanged | kToolBarChanged);
+    return SetSection(m_toolBar, section, kChanged | kToolBarChanged);
 }
 
 // The dialog checks ranges itself; clamping here keeps an out-of-range value from reaching the consumers
 // (a count of 0 would make the history keep "minus one" entries).
 bool CDataSetting::SetHtmlView1(const CDataSetHtmlView1& section) {
-    m_htmlView1 = section;
-    m_htmlView1.Clamp();
-    return CommitEdit(kChanged);
+    CDataSetHtmlView1 clamped = section;
+    clamped.Clamp();
+    return SetSection(m_htmlView1, clamped, kChanged);
 }
 
 bool CDataSetting::SetDocHist(const CDataSetDocHist& section) {
-    m_docHist = section;
-    return CommitEdit(kChanged);
+    return SetSection(m_docHist, section, kChanged);
 }
 
 bool CDataSetting::SetDocLib(const CDataSetDocLib& section) {
-    m_docLib = section;
-    return CommitEdit(kChanged);
+    return SetSection(m_docLib, section, kChanged);
 }
 
 bool CDataSetting::SetFileDlg(const CDataSetFileDlg& section) {
-    m_fileDlg = section;
-    return CommitEdit(kChanged);
+    if (!CheckStorable(xml::IsStorableText(section.doc.folder) && xml::IsStorableText(section.data.folder))) {
+        return false;
+    }
+    return SetSection(m_fileDlg, section, kChanged);
 }
 
 bool CDataSetting::SetHist(const CDataSetHist& section) {
-    m_hist = section;
-    m_hist.Clamp();
-    return CommitEdit(kChanged);
+    CDataSetHist clamped = section;
+    clamped.Clamp();
+    return SetSection(m_hist, clamped, kChanged);
 }
 
 bool CDataSetting::SetComm(const CDataSetComm& section) {
-    m_comm = section;
-    m_comm.Clamp();
-    return CommitEdit(kChanged);
+    CDataSetComm clamped = section;
+    clamped.Clamp();
+    return SetSection(m_comm, clamped, kChanged);
 }
 
 bool CDataSetting::ResetSection(SettingSection section) {
+    xml::CXmlElement* member = nullptr;
+    DWORD code = kChanged;
     switch (section) {
     case SettingSection::DocView:
-        return CommitEdit(kChanged, m_docView.Reset());
+        member = &m_docView;
+        break;
     case SettingSection::ToolBar:
-        return CommitEdit(kChanged | kToolBarChanged, m_toolBar.Reset());
+        member = &m_toolBar;
+        code |= kToolBarChanged;
+        break;
     case SettingSection::HtmlView1:
-        return CommitEdit(kChanged, m_htmlView1.Reset());
+        member = &m_htmlView1;
+        break;
     case SettingSection::DocHist:
-        return CommitEdit(kChanged, m_docHist.Reset());
+        member = &m_docHist;
+        break;
     case SettingSection::DocLib:
-        return CommitEdit(kChanged, m_docLib.Reset());
+        member = &m_docLib;
+        break;
     case SettingSection::FileDlg:
-        return CommitEdit(kChanged, m_fileDlg.Reset());
+        member = &m_fileDlg;
+        break;
     case SettingSection::Hist:
-        return CommitEdit(kChanged, m_hist.Reset());
+        member = &m_hist;
+        break;
     case SettingSection::Comm:
-        return CommitEdit(kChanged, m_comm.Reset());
+        member = &m_comm;
+        break;
     }
-    return false;
+    if (!member) {
+        return false;
+    }
+    return ApplyEdit(code, [member] { return member->Reset() ? EditResult::Changed : EditResult::Failed; });
 }
 
 bool CDataSetting::SetDefaults() {
@@ -115,6 +139,18 @@ bool CDataSetting::WriteElement(xml::CXmlWriter& writer, int depth) const {
 
 std::unique_ptr<xml::CXmlStore> CDataSetting::CreateScratch() const {
     return std::make_unique<CDataSetting>();
+}
+
+void CDataSetting::TakeOver(xml::CXmlStore& fresh) {
+    const CDataSetting& read = static_cast<const CDataSetting&>(fresh);
+    m_docView = read.m_docView;
+    m_toolBar = read.m_toolBar;
+    m_htmlView1 = read.m_htmlView1;
+    m_docHist = read.m_docHist;
+    m_docLib = read.m_docLib;
+    m_fileDlg = read.m_fileDlg;
+    m_hist = read.m_hist;
+    m_comm = read.m_comm;
 }
 
 } // namespace data

@@ -213,8 +213,9 @@ public:
     [[nodiscard]] CDataSetHist GetHist() const { return m_hist; }
     [[nodiscard]] CDataSetComm GetComm() const { return m_comm; }
 
-    // Each setter replaces its section (numbers brought into range), saves and tells the views with kChanged;
-    // the tool bar adds kToolBarChanged.
+    // Each setter replaces its section (numbers brought into range) in the file's current content, so another
+    // instance's change of another section stays; saves and tells the views with kChanged; the tool bar adds
+    // kToolBarChanged. A path or address a data file cannot carry is refused before anything changes.
     [[nodiscard]] bool SetDocView(const CDataSetDocView& section);
     [[nodiscard]] bool SetToolBar(const CDataSetToolBar& section);
     [[nodiscard]] bool SetHtmlView1(const CDataSetHtmlView1& section);
@@ -231,8 +232,12 @@ protected:
     bool ReadElement(xml::CXmlReader& reader, int depth) override;
     bool WriteElement(xml::CXmlWriter& writer, int depth) const override;
     std::unique_ptr<xml::CXmlStore> CreateScratch() const override;
+    void TakeOver(xml::CXmlStore& fresh) override;
 
 private:
+    // Replaces one section in the file's current content.
+    template <class Section> bool SetSection(Section& member, const Section& section, DWORD code);
+
     CDataSetDocView m_docView;
     CDataSetToolBar m_toolBar;
     CDataSetHtmlView1 m_htmlView1;

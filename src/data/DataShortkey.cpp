@@ -186,7 +186,9 @@ bool CDataAccelTable::WriteElement(xml::CXmlWriter& writer, int depth) const {
     return writer.EndElement();
 }
 
-CDataShortkey::CDataShortkey() : CXmlStore(kFileName, kReset, kImported) {}
+CDataShortkey::CDataShortkey() : CXmlStore(kFileName, kReset, kImported) {
+    (void)CDataShortkey::SetDefaults();
+}
 
 std::vector<std::pair<Place, std::wstring>> CDataShortkey::ListPlaces() {
     std::vector<std::pair<Place, std::wstring>> places;
@@ -225,32 +227,35 @@ bool CDataShortkey::FindByCommand(Place place, uint16_t command, KeyBinding& bin
 }
 
 bool CDataShortkey::SetBinding(Place place, const KeyBinding& binding) {
-    auto& table = m_tables[place];
-    if (!table) {
-        table = std::make_unique<CDataAccelTable>(place);
-    }
-    table->Set(binding);
-    return CommitEdit(kSet, table->Build());
+    return ApplyEdit(kSet, [&] {
+        auto& table = m_tables[place];
+        if (!table) {
+            table = std::make_unique<CDataAccelTable>(place);
+        }
+        table->Set(binding);
+        return table->Build() ? EditResult::Changed : EditResult::Failed;
+    });
 }
 
 bool CDataShortkey::RemoveBinding(Place place, uint16_t command) {
-    const auto it = m_tables.find(place);
-    bool changed = false;
-    if (it != m_tables.end()) {
-        it->second->Remove(command);
-        changed = it->second->Build();
-    }
-    return CommitEdit(kRemoved, changed);
+    return ApplyEdit(kRemoved, [&] {
+        const auto it = m_tables.find(place);
+        // A binding that is not there (another instance may have removed it) is as removed as wanted.
+        if (it == m_tables.end() || !it->second->Remove(command)) {
+            return EditResult::Unchanged;
+        }
+        return it->second->Build() ? EditResult::Changed : EditResult::Failed;
+    });
 }
 
 bool CDataShortkey::ResetPlace(std::optional<Place> place) {
-    bool changed = false;
     if (!place) {
-        changed = BuildAllDefaults();
-    } else if (const auto it = m_tables.find(*place); it != m_tables.end()) {
-        changed = it->second->LoadDefaults();
+        return ReplaceContent(kReset, [this] { return BuildAllDefaults(); });
     }
-    return CommitEdit(kReset, changed);
+    return ApplyEdit(kReset, [&] {
+        const auto it = m_tables.find(*place);
+        return it != m_tables.end() && it->second->LoadDefaults() ? EditResult::Changed : EditResult::Failed;
+    });
 }
 
 bool CDataShortkey::BuildAllDefaults() {
@@ -269,8 +274,13 @@ bool CDataShortkey::BuildAllDefaults() {
 
 bool CDataShortkey::ResetForMissingFile() { return BuildAllDefaults(); }
 
+// Every place has a table, empty after a reset: so the store never writes an empty root, which no key file
+// may be.
 bool CDataShortkey::SetDefaults() {
     m_tables.clear();
+    for (const Place place : kPlaces) {
+        m_tables[place] = std::make_unique<CDataAccelTable>(place);
+    }
     return true;
 }
 
@@ -304,5 +314,9 @@ bool CDataShortkey::WriteElement(xml::CXmlWriter& writer, int depth) const {
 }
 
 std::unique_ptr<xml::CXmlStore> CDataShortkey::CreateScratch() const { return std::make_unique<CDataShortkey>(); }
+
+void CDataShortkey::TakeOver(xml::CXmlStore& fresh) {
+    m_tables = std::move(static_cast<CDataShortkey&>(fresh).m_tables);
+}
 
 } // namespace data

@@ -85,10 +85,11 @@ public:
     [[nodiscard]] bool Translate(Place place, HWND window, MSG& msg) const;
     [[nodiscard]] bool FindByKey(Place place, uint32_t combination, KeyBinding& binding) const;
     [[nodiscard]] bool FindByCommand(Place place, uint16_t command, KeyBinding& binding) const;
-    // Edits that save the file and tell the views.
+    // Edits that run on the file's current content, save it and tell the views. Removing a binding that is not
+    // there succeeds without writing.
     [[nodiscard]] bool SetBinding(Place place, const KeyBinding& binding);
     [[nodiscard]] bool RemoveBinding(Place place, uint16_t command);
-    // One place (which must have a table) back to its defaults, or every place for std::nullopt.
+    // One place back to its defaults, or every place for std::nullopt.
     [[nodiscard]] bool ResetPlace(std::optional<Place> place);
     // Every place from its default key table.
     [[nodiscard]] bool BuildAllDefaults();
@@ -99,6 +100,7 @@ protected:
     bool ReadElement(xml::CXmlReader& reader, int depth) override;
     bool WriteElement(xml::CXmlWriter& writer, int depth) const override;
     std::unique_ptr<xml::CXmlStore> CreateScratch() const override;
+    void TakeOver(xml::CXmlStore& fresh) override;
     bool ResetForMissingFile() override;
 
 private:

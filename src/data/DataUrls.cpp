@@ -32,9 +32,14 @@ bool CDataUrls::Add(const CDataUrl& url) {
     if (!hist.url) {
         return true;
     }
-    TrimTo(hist.urlNum > 0 ? hist.urlNum - 1 : 0);
-    InsertFront(url);
-    return CommitEdit(kAdded);
+    if (!CheckStorable(url.IsStorable())) {
+        return false;
+    }
+    return ApplyEdit(kAdded, [&] {
+        TrimTo(hist.urlNum > 0 ? hist.urlNum - 1 : 0);
+        InsertFront(url);
+        return EditResult::Changed;
+    });
 }
 
 bool CDataUrls::Update(UrlHandle handle, const CDataUrl& url) {
@@ -42,17 +47,25 @@ bool CDataUrls::Update(UrlHandle handle, const CDataUrl& url) {
     if (!hist.url) {
         return true;
     }
-    if (!Remove(handle)) {
-        return CommitEdit(kUpdated, false);
+    if (!CheckStorable(url.IsStorable())) {
+        return false;
     }
-    InsertFront(url);
-    TrimTo(hist.urlNum);
-    return CommitEdit(kUpdated);
+    return ApplyEdit(kUpdated, [&] {
+        if (!Remove(handle)) {
+            return RecordGone();
+        }
+        InsertFront(url);
+        TrimTo(hist.urlNum);
+        return EditResult::Changed;
+    });
 }
 
 bool CDataUrls::Delete(UrlHandle handle) {
-    const bool removed = handle == kNoUrl ? Reset() : Remove(handle);
-    return CommitEdit(kDeleted, removed);
+    if (handle == kNoUrl) {
+        return ReplaceContent(kDeleted, [this] { return Reset(); });
+    }
+    // An entry another instance deleted meanwhile is as deleted as the user wants it.
+    return ApplyEdit(kDeleted, [&] { return Remove(handle) ? EditResult::Changed : EditResult::Unchanged; });
 }
 
 CDataUrls::Entry CDataUrls::MakeEntry(const CDataUrl& url) {
@@ -116,6 +129,27 @@ bool CDataUrls::WriteElement(xml::CXmlWriter& writer, int depth) const {
 
 std::unique_ptr<xml::CXmlStore> CDataUrls::CreateScratch() const {
     return std::make_unique<CDataUrls>(m_settings);
+}
+
+void CDataUrls::TakeOver(xml::CXmlStore& fresh) {
+    std::vector<Entry>& entries = static_cast<CDataUrls&>(fresh).m_entries;
+    // Each entry keeps the handle of the first entry of the same address not yet taken, so a dialog's
+    // selection survives another instance's change; the others get handles of this store's counter.
+    std::vector<bool> taken(m_entries.size(), false);
+    for (Entry& entry : entries) {
+        bool matched = false;
+        for (size_t i = 0; i < m_entries.size() && !matched; ++i) {
+            if (!taken[i] && m_entries[i].url.address == entry.url.address) {
+                taken[i] = true;
+                entry.handle = m_entries[i].handle;
+                matched = true;
+            }
+        }
+        if (!matched) {
+            entry.handle = MakeEntry(entry.url).handle;
+        }
+    }
+    m_entries = std::move(entries);
 }
 
 } // namespace data

@@ -14,7 +14,8 @@ namespace data {
 class CDataSetting;
 
 // Names one entry of the URL list while it exists; never reused by the same store, so a handle kept across
-// an insertion or removal cannot come to name another entry.
+// an insertion or removal cannot come to name another entry. A reload keeps the handles of the addresses that
+// are still listed.
 using UrlHandle = uint32_t;
 // The empty handle: no entry, or every entry for Delete.
 constexpr UrlHandle kNoUrl = 0;
@@ -40,9 +41,9 @@ public:
     // settings; does nothing (and succeeds) when the settings say not to remember addresses.
     [[nodiscard]] bool Add(const CDataUrl& url);
     // Moves the entry to the front with new options, then trims to the URL count; does nothing (and succeeds)
-    // when addresses are not remembered.
+    // when addresses are not remembered, and fails with an error text when another instance deleted the entry.
     [[nodiscard]] bool Update(UrlHandle handle, const CDataUrl& url);
-    // Removes one entry, or all for kNoUrl.
+    // Removes one entry (one that is already gone is no failure), or all for kNoUrl.
     [[nodiscard]] bool Delete(UrlHandle handle);
 
     [[nodiscard]] size_t Size() const noexcept { return m_entries.size(); }
@@ -52,6 +53,7 @@ protected:
     bool ReadElement(xml::CXmlReader& reader, int depth) override;
     bool WriteElement(xml::CXmlWriter& writer, int depth) const override;
     std::unique_ptr<xml::CXmlStore> CreateScratch() const override;
+    void TakeOver(xml::CXmlStore& fresh) override;
 
 private:
     struct Entry {

@@ -78,7 +78,7 @@ bool ReadDocInfoText(const std::wstring& path, std::string& utf8) {
         static_cast<uint64_t>(size.QuadPart) >= kDocInfoSizeLimit) {
         return false;
     }
-    // Below the limit the size fits a DWORD; it need not fit memory, least of all in a 32-bit process.
+    // Below the limit the size fits a DWORD; memory may still be short, least of all in a 32-bit process.
     const DWORD expected = static_cast<DWORD>(size.QuadPart);
     std::string text;
     try {

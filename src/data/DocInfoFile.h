@@ -4,6 +4,7 @@
 // Also the time-stamped default name that store exports share.
 
 #include "data/DataLibrary.h"
+#include "xml/XmlReader.h"
 
 #include <windows.h>
 
@@ -15,8 +16,8 @@ namespace data {
 
 // The base of a document information file's default name.
 inline constexpr wchar_t kDocInfoBaseName[] = L"docinfo.xml";
-// Files of this size or larger are not read.
-inline constexpr uint64_t kDocInfoSizeLimit = uint64_t{1} << 32;
+// Files of this size or larger are not read: the cap of the data files.
+inline constexpr uint64_t kDocInfoSizeLimit = xml::kMaxInputBytes + 1;
 
 // The base name with "-" and the local time as 14 digits before its extension: "docinfo-20240131235959.xml".
 [[nodiscard]] std::wstring MakeDefaultFileName(std::wstring_view baseName, const SYSTEMTIME& localTime);

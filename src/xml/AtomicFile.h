@@ -28,7 +28,8 @@ public:
     [[nodiscard]] bool IsOpen() const noexcept { return m_file.IsValid(); }
     [[nodiscard]] const std::wstring& GetTempPath() const noexcept { return m_tempPath; }
 
-    // The temporary name used for a target: the target's name with a suffix no data file name ends in.
+    // The temporary name used for a target: a short name ("~fvx<process id>-<number>.tmp", both in hex) in the
+    // target's folder, so a target near the path length limit still has room for it.
     static std::wstring MakeTempPath(const std::wstring& target);
 
 private:
@@ -36,5 +37,11 @@ private:
     std::wstring m_target;
     std::wstring m_tempPath;
 };
+
+// Deletes, under the shared file mutex, the temporary files that saves of processes no longer running left in
+// `folder` (killed half-way): "~fvx<pid hex>-<n>.tmp", and "<name>.xml.<pid>-<n>.tmp" of earlier versions. A
+// writer counts as running only when its process exists and started before the file was created, so a reused
+// process id does not keep a file alive. Returns how many files were deleted.
+size_t RemoveStaleTempFiles(const std::wstring& folder);
 
 } // namespace xml

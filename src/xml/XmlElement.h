@@ -67,6 +67,10 @@ public:
     void ClearError() noexcept { m_error.clear(); }
     [[nodiscard]] bool IsValid() const noexcept { return m_valid; }
 
+protected:
+    // For a record that took over content another object read completely.
+    void SetValid(bool valid) noexcept { m_valid = valid; }
+
 private:
     bool LoadFrom(CXmlReader& reader);
     bool SaveTo(CXmlWriter& writer);

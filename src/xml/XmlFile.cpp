@@ -4,14 +4,26 @@
 
 namespace xml {
 
-uint64_t GetLastWriteTime(const std::wstring& path) {
+bool GetFileStamp(const std::wstring& path, CFileStamp& stamp) {
+    stamp = {};
     WIN32_FIND_DATAW data{};
     const HANDLE find = ::FindFirstFileW(path.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) {
-        return 0;
+        return false;
     }
     ::FindClose(find);
-    return (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        return false;
+    }
+    stamp.time =
+        (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+uint64_t GetLastWriteTime(const std::wstring& path) {
+    CFileStamp stamp;
+    return GetFileStamp(path, stamp) ? stamp.time : 0;
 }
 
 CXmlFileLock::CXmlFileLock(HANDLE mutex) : m_mutex(mutex) {
@@ -30,41 +42,44 @@ CXmlFileLock::~CXmlFileLock() {
 CXmlFile::CXmlFile() : m_mutex(::CreateMutexW(nullptr, FALSE, kXmlFileMutexName)) {}
 
 bool CXmlFile::Reset() {
-    m_fileTime = 0;
+    m_stamp = {};
     return CXmlRoot::Reset();
 }
 
 void CXmlFile::SetPath(std::wstring path) {
     m_path = std::move(path);
-    m_fileTime = 0;
+    m_stamp = {};
 }
 
 bool CXmlFile::LoadLocked() {
-    const CXmlFileLock lock(m_mutex.Get());
+    const CXmlFileLock lock = Lock();
     ClearError();
     if (!lock.IsHeld()) {
         return false;
     }
+    // The stamp before the read: a change made while reading shows as a difference later, never the reverse.
+    CFileStamp stamp;
+    (void)GetFileStamp(m_path, stamp);
     if (!LoadFile(m_path)) {
         return false;
     }
-    m_fileTime = GetLastWriteTime(m_path);
+    m_stamp = stamp;
     return true;
 }
 
 bool CXmlFile::SaveLocked() {
-    const CXmlFileLock lock(m_mutex.Get());
+    const CXmlFileLock lock = Lock();
     ClearError();
     if (!lock.IsHeld() || !SaveFile(m_path)) {
         return false;
     }
-    m_fileTime = GetLastWriteTime(m_path);
+    (void)GetFileStamp(m_path, m_stamp);
     return true;
 }
 
 bool CXmlFile::IsChanged() const {
-    const uint64_t time = GetLastWriteTime(m_path);
-    return time != 0 && time > m_fileTime;
+    CFileStamp stamp;
+    return GetFileStamp(m_path, stamp) && stamp != m_stamp;
 }
 
 } // namespace xml

@@ -9,8 +9,6 @@ namespace xml {
 
 namespace {
 
-// Data files are small; anything this large is not one of ours and is not read into memory.
-constexpr LONGLONG kMaxInputBytes = 64LL * 1024 * 1024;
 // Nodes the reader may still return on an empty input (declaration, end of input and so on).
 constexpr uint64_t kNodeAllowance = 16;
 
@@ -70,7 +68,8 @@ bool CXmlReader::OpenFile(const std::wstring& path) {
     win::CFileHandleRaii file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 || size.QuadPart > kMaxInputBytes) {
+    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
+        static_cast<uint64_t>(size.QuadPart) > kMaxInputBytes) {
         return false;
     }
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
@@ -311,6 +310,11 @@ bool CXmlReader::ReadAttributes(CXmlAttributeMap& attributes) {
             (void)m_reader->MoveToElement();
             return Stop();
         }
+        // A record must never take a value it could not write back.
+        if (!IsXmlText(std::wstring_view(value, valueLength))) {
+            (void)m_reader->MoveToElement();
+            return Stop();
+        }
         attributes[std::wstring_view(name, nameLength)].assign(value, valueLength);
         hr = m_reader->MoveToNextAttribute();
     }
@@ -343,7 +347,7 @@ bool CXmlReader::ReadElementText(std::wstring& text) {
         if (type == XmlNodeType_Text || type == XmlNodeType_CDATA) {
             const WCHAR* value = nullptr;
             UINT length = 0;
-            if (m_reader->GetValue(&value, &length) != S_OK || !value) {
+            if (m_reader->GetValue(&value, &length) != S_OK || !value || !IsXmlText(std::wstring_view(value, length))) {
                 return Stop();
             }
             text.assign(value, length);

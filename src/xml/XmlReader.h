@@ -19,12 +19,17 @@ namespace xml {
 
 class CXmlStream;
 
+// The largest input a reader takes: data files are small, anything larger is not one of ours and is not read
+// into memory.
+inline constexpr uint64_t kMaxInputBytes = 64ULL * 1024 * 1024;
+
 // Wraps IXmlReader and the stream it reads. Every node passes through one guarded step that fails the
 // read instead of trusting the platform: a node that does not advance (a truncated file can return the same
 // node for ever), more nodes than the input has bytes, a document type, nesting deeper than
 // kMaxElementDepth, end of input inside an open element (also when the platform closes it by itself), a
-// malformed "&" reference or a zero byte. Inputs known to
-// upset a platform reader (leading blanks, a declaration without a root) are handled before it sees them.
+// malformed "&" reference, a zero byte, a byte that is not well-formed UTF-8, or a value holding a character
+// that XML does not allow (which a platform reader may pass through). Inputs known to upset a platform reader
+// (leading blanks, a declaration without a root) are handled before it sees them.
 class CXmlReader {
 public:
     CXmlReader();

@@ -1,6 +1,7 @@
 #include "xml/XmlWriter.h"
 
 #include "xml/XmlStream.h"
+#include "xml/XmlTextCheck.h"
 
 #include "win/Strings.h"
 
@@ -24,31 +25,17 @@ bool IsLowSurrogate(wchar_t c) {
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-// XML 1.0 characters in one UTF-16 unit (pairs are checked by the caller).
-bool IsXmlUnit(wchar_t c) {
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD);
-}
-
 enum class EscapeFor { Text, Attribute };
 
 // The escaped UTF-8 form of `value`, or false for text XML cannot carry. Line breaks and tabs inside an
 // attribute are written as references because a reader turns literal ones into blanks.
 bool Escape(std::wstring_view value, EscapeFor where, std::string& out) {
+    if (!IsXmlText(value)) {
+        return false;
+    }
     std::wstring escaped;
     escaped.reserve(value.size() + value.size() / 8);
-    for (size_t i = 0; i < value.size(); ++i) {
-        const wchar_t c = value[i];
-        if (IsHighSurrogate(c)) {
-            if (i + 1 >= value.size() || !IsLowSurrogate(value[i + 1])) {
-                return false;
-            }
-            escaped += c;
-            escaped += value[++i];
-            continue;
-        }
-        if (!IsXmlUnit(c)) {
-            return false;
-        }
+    for (const wchar_t c : value) {
         switch (c) {
         case L'&':
             escaped += L"&amp;";

@@ -27,6 +27,8 @@ public:
     bool Start(const std::wstring& name, const std::vector<std::wstring>& args = {});
     // The exit code, or -1 when the process did not end in time.
     int Wait(DWORD timeoutMs = 30000);
+    // The process id, or 0 before a successful Start.
+    [[nodiscard]] DWORD GetId() const noexcept { return m_process ? ::GetProcessId(m_process) : 0; }
 
 private:
     HANDLE m_process = nullptr;

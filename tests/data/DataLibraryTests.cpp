@@ -1,4 +1,5 @@
 #include "DataTestSupport.h"
+#include "common/RecorderWindow.h"
 
 namespace {
 
@@ -167,6 +168,52 @@ TEST_F(LibraryStore, ReadingRulesAndAFailedLoadRefusesEdits) {
             EXPECT_EQ(ReadBytes(File()), kXmlHeader + body) << body;
         }
     }
+}
+
+// Another instance changed the library: an edit prepared on the old content lands on the same node of the fresh
+// content (the views hear of the reload first), a node removed meanwhile is removed as wanted or fails softly,
+// and handles stay valid across the watcher's reload.
+TEST_F(LibraryStore, EditsOfAStaleInstanceLandOnTheSameNodesOfTheFreshContent) {
+    const NodeHandle root = m_library.GetRoot();
+    const NodeHandle x = Folder(L"x", root);
+    AddDoc(L"d1", x);
+    AddDoc(L"d2", x);
+    const NodeHandle y = Folder(L"y", root);
+    CDataLibrary other;
+    other.SetFolder(m_folder.Path());
+    ASSERT_TRUE(other.Reload());
+    std::vector<NodeHandle> top;
+    std::vector<NodeHandle> inX;
+    ASSERT_TRUE(other.ListChildren(other.GetRoot(), top) && top.size() == 2u);
+    ASSERT_TRUE(other.ListChildren(top[0], inX) && inX.size() == 2u);
+    CRecorderWindow view;
+    other.AddView(xml::CXmlStore::kReloaded, view.Get(), WM_APP, 1);
+    other.AddView(CDataLibrary::kChanged, view.Get(), WM_APP, 8);
+
+    AddDoc(L"new", root, NodePosition::Front());
+    std::vector<NodeHandle> mine;
+    ASSERT_TRUE(m_library.ListChildren(x, mine));
+    ASSERT_TRUE(m_library.Remove(x, mine.at(0)));
+    Folder(L"z", root);
+
+    ASSERT_TRUE(other.RenameFolder(top[0], L"x2")) << other.GetError();
+    ASSERT_EQ(view.GetReceived().size(), 2u);
+    EXPECT_EQ(view.GetReceived()[0].wParam, 1u);
+    EXPECT_EQ(view.GetReceived()[1].wParam, 8u);
+    ASSERT_NE(other.AddDoc(FileDoc(L"after y", L"C:\\y.chm"), other.GetRoot(), NodePosition::After(top[1])), kNoNode);
+    const std::string written = ReadBytes(File());
+    EXPECT_TRUE(other.Remove(top[0], inX[0])) << "already gone, as wanted";
+    EXPECT_FALSE(other.SetDoc(inX[0], FileDoc(L"lost", L"C:\\lost.chm")));
+    EXPECT_EQ(other.GetError(), xml::kErrorRecordGone);
+    EXPECT_EQ(ReadBytes(File()), written);
+
+    // This instance is stale now: its folder y is still y.
+    ASSERT_NE(m_library.AddDoc(FileDoc(L"in y", L"C:\\y.chm"), y, NodePosition::End()), kNoNode);
+    ASSERT_TRUE(other.Reload());
+    EXPECT_EQ(other.GetParent(inX[1]), top[0]);
+    EXPECT_TRUE(other.ListChildren(top[1], inX) && inX.size() == 1u);
+    EXPECT_EQ(Outline(other), L"new,x2{d2},y{in y},after y,z{}");
+    EXPECT_EQ(RereadOutline(), Outline(other));
 }
 
 TEST(LibraryPaths, ConvertBetweenAbsoluteAndRelative) {

@@ -102,7 +102,7 @@ TEST_F(ShortkeyStore, PlacesMissingFromTheFileHaveNoShortcuts) {
                          "<table name=\"view\"><func key=\"[F5]\" virt=\"true\">TopicRefresh</func></table>"
                          "</shortkey>"))
         << m_keys.GetError();
-    EXPECT_EQ(m_keys.Table(Place::DocLib), nullptr);
+    EXPECT_EQ(m_keys.Table(Place::DocLib)->Size(), 0u);
     EXPECT_EQ(m_keys.Table(Place::Main)->Size(), 1u);
     // The same combination in two places.
     EXPECT_EQ(CommandOf(Place::Main, data::kKeyVirtual, VK_F5), ID_FILE_OPEN);
@@ -127,12 +127,33 @@ TEST_F(ShortkeyStore, ForeignAndModifierlessBindingsStayAsRead) {
     EXPECT_NE(text.find("<func key=\"[O]\" ctrl=\"true\">Open</func>"), std::string::npos) << text;
 }
 
+// A failed import leaves every binding and the file as they were; an empty key file imports to no bindings and
+// is written so that every instance can read it.
+TEST_F(ShortkeyStore, ImportsLeaveTheStoreAsItWasOrWriteAFileThatReadsBack) {
+    ASSERT_TRUE(m_keys.Reload());
+    ASSERT_TRUE(m_keys.RemoveBinding(Place::Main, ID_SHOW_MODE));
+    const std::string before = ReadBytes(File());
+    const std::wstring source = m_folder.File(L"import.xml");
+    for (const char* body : {"<shortkey />", "<shortkey><table name=\"main\"><func key=\"[O]\">Nope</func></table>"
+                                             "</shortkey>"}) {
+        ASSERT_TRUE(WriteBytes(source, kXmlHeader + body));
+        EXPECT_FALSE(m_keys.Import(source)) << body;
+        EXPECT_EQ(CountBindings(m_keys), 41u) << body;
+        EXPECT_EQ(ReadBytes(File()), before) << body;
+    }
+    ASSERT_TRUE(WriteBytes(source, kXmlHeader + "<shortkey>\r\n</shortkey>"));
+    ASSERT_TRUE(m_keys.Import(source)) << m_keys.GetError();
+    EXPECT_EQ(CountBindings(m_keys), 0u);
+    EXPECT_EQ(CountBindings(*Reread<CDataShortkey>(m_folder.Path())), 0u);
+}
+
 TEST_F(ShortkeyStore, ResetOnePlaceOrAll) {
     ASSERT_TRUE(LoadText("<shortkey><table name=\"main\" /><table name=\"view\" /></shortkey>"));
     ASSERT_TRUE(m_keys.ResetPlace(Place::Main));
     EXPECT_EQ(m_keys.Table(Place::Main)->Size(), 11u);
     EXPECT_EQ(m_keys.Table(Place::View)->Size(), 0u);
-    EXPECT_FALSE(m_keys.ResetPlace(Place::DocLib)); // a place without a table cannot be reset alone
+    ASSERT_TRUE(m_keys.ResetPlace(Place::DocLib)); // a place without a table in the file too
+    EXPECT_EQ(m_keys.Table(Place::DocLib)->Size(), 8u);
     ASSERT_TRUE(m_keys.ResetPlace(std::nullopt));
     EXPECT_EQ(CountBindings(m_keys), 42u);
 }

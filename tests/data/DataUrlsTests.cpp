@@ -98,10 +98,35 @@ TEST_F(UrlStore, UpdateAndDeleteByHandle) {
     EXPECT_FALSE(m_urls.Update(handles[2], Url(L"http://x/")));
     ASSERT_TRUE(m_urls.Delete(handles[1]));
     EXPECT_EQ(Addresses(), L"http://a/ http://c/ ");
-    EXPECT_FALSE(m_urls.Delete(handles[1]));
+    const std::string deleted = ReadBytes(m_urls.GetPath());
+    EXPECT_TRUE(m_urls.Delete(handles[1])) << "already gone, as wanted";
+    EXPECT_EQ(ReadBytes(m_urls.GetPath()), deleted);
     ASSERT_TRUE(m_urls.Delete(data::kNoUrl));
     EXPECT_EQ(m_urls.Size(), 0u);
     EXPECT_EQ(ReadBytes(m_urls.GetPath()), kXmlHeader + "<history />");
+}
+
+// A stale instance's handles follow their addresses into another instance's changes.
+TEST_F(UrlStore, AStaleInstanceUpdatesTheEntryOfTheSameAddress) {
+    Add({L"http://a/", L"http://b/"});
+    CDataUrls other(m_settings);
+    other.SetFolder(m_folder.Path());
+    ASSERT_TRUE(other.Reload());
+    std::vector<UrlHandle> stale;
+    other.List(stale);
+    ASSERT_EQ(stale.size(), 2u);
+    Add({L"http://c/"});
+    ASSERT_TRUE(m_urls.Delete(Handles().at(1)));
+    ASSERT_EQ(Addresses(), L"http://c/ http://a/ ");
+
+    ASSERT_TRUE(other.Update(stale[1], Url(L"http://a/", L"anna"))) << other.GetError();
+    EXPECT_FALSE(other.Update(stale[0], Url(L"http://b/")));
+    EXPECT_EQ(other.GetError(), xml::kErrorRecordGone);
+    ASSERT_TRUE(m_urls.Reload());
+    EXPECT_EQ(Addresses(), L"http://a/ http://c/ ");
+    CDataUrl first;
+    ASSERT_TRUE(m_urls.Get(Handles().at(0), first));
+    EXPECT_EQ(first.user, L"anna");
 }
 
 TEST_F(UrlStore, RememberingOffChangesNothing) {

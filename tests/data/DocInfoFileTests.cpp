@@ -97,6 +97,23 @@ TEST_F(DocInfoFile, ADocumentGoesLastIntoAFolderOrNextToASelectedDocument) {
     EXPECT_TRUE(Outline(m_library).ends_with(L"},Loose,Marked"));
 }
 
+// The cap of the data files: a file just past it is not read into memory at all.
+TEST_F(DocInfoFile, AFileLargerThanTheDataFileCapIsNotRead) {
+    const std::wstring path = m_folder.File(L"huge.xml");
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size{};
+    size.QuadPart = static_cast<LONGLONG>(xml::kMaxInputBytes) + 1;
+    const bool sized = ::SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
+    ::CloseHandle(file);
+    ASSERT_TRUE(sized);
+    std::string text = "stale";
+    EXPECT_FALSE(data::ReadDocInfoText(path, text));
+    EXPECT_TRUE(text.empty());
+    EXPECT_EQ(data::LoadDocInfo(m_library, m_manuals, path), data::kNoNode);
+}
+
 TEST_F(DocInfoFile, TextThatIsNeitherAFolderNorADocumentIsRefused) {
     const std::string library = ReadBytes(m_library.GetPath());
     const std::string before = CopyOut(m_library.GetRoot());

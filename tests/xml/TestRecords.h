@@ -65,8 +65,10 @@ public:
     CTestNotes() : CXmlStore(L"chmlib.xml", kReset, kImported) {}
 
     [[nodiscard]] bool Add(const CTestNote& note) {
-        notes.push_back(note);
-        return CommitEdit(kAdded);
+        return ApplyEdit(kAdded, [&] {
+            notes.push_back(note);
+            return EditResult::Changed;
+        });
     }
 
     std::vector<CTestNote> notes;
@@ -104,4 +106,9 @@ protected:
         return writer.EndElement();
     }
     std::unique_ptr<xml::CXmlStore> CreateScratch() const override { return std::make_unique<CTestNotes>(); }
+    void TakeOver(xml::CXmlStore& fresh) override {
+        notes = std::move(static_cast<CTestNotes&>(fresh).notes);
+        // The scratch object did the reading; this store counts it as its own read.
+        reads += static_cast<CTestNotes&>(fresh).reads;
+    }
 };

@@ -2,6 +2,7 @@
 // detection, refusal to save when invalid, export, import and the mutex shared with other processes.
 
 #include "TestRecords.h"
+#include "xml/AtomicFile.h"
 #include "common/HelperMode.h"
 #include "common/RecorderWindow.h"
 #include "common/TempFolder.h"
@@ -9,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <cwctype>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -38,6 +42,19 @@ std::vector<CTestNote> AwkwardNotes() {
         notes.push_back(note);
     }
     return notes;
+}
+
+// Sets a file's last-write time to the first of January of `year`, as a restored backup would carry it.
+bool SetLastWriteTime(const std::wstring& path, WORD year) {
+    const SYSTEMTIME date{year, 1, 0, 1, 0, 0, 0, 0};
+    FILETIME time{};
+    const HANDLE file = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool set = ::SystemTimeToFileTime(&date, &time) && ::SetFileTime(file, nullptr, nullptr, &time);
+    return ::CloseHandle(file) && set;
 }
 
 class NotesFile : public ::testing::Test {
@@ -108,25 +125,42 @@ TEST_F(NotesFile, OnlyAnotherWritersChangeIsReadAgainAndNotified) {
     EXPECT_EQ(view.GetReceived().size(), 2u);
     EXPECT_FALSE(m_notes.IsChanged());
 
+    // A restored older copy of the same size is a change too: the time differs, though it is not newer.
+    ASSERT_TRUE(WriteBytes(m_notes.GetPath(), "<notes><note title=\"a\"/><note title=\"older\"/></notes>"));
+    ASSERT_TRUE(SetLastWriteTime(m_notes.GetPath(), 2001));
+    EXPECT_TRUE(m_notes.IsChanged());
+    ASSERT_TRUE(m_notes.Reload());
+    EXPECT_EQ(m_notes.notes.at(1).title, L"older");
+
     m_notes.SetPath(m_notes.GetPath());
     EXPECT_TRUE(m_notes.IsChanged()) << "a new path forgets the remembered time";
 }
 
-TEST_F(NotesFile, AnInvalidStoreRefusesToSaveUntilARepairedFileReloads) {
+// A file this store cannot read is never written over; the content stays as it was read last, an edit stays in
+// memory only, and the first edit after the file is repaired reads it before it writes.
+TEST_F(NotesFile, AFileThatCannotBeReadIsNeverWrittenAndAFailedReadKeepsTheContent) {
+    ASSERT_TRUE(m_notes.Add(Note(L"kept")));
     const std::string broken = "<notes><note count=\"many\"/></notes>";
     ASSERT_TRUE(WriteBytes(m_notes.GetPath(), broken));
+    const std::wstring readerError = L"XmlReader: Line=1 Column=9 Depth=1 Name=note";
     EXPECT_FALSE(m_notes.Reload());
-    EXPECT_FALSE(m_notes.IsValid());
-    EXPECT_EQ(m_notes.GetError(), L"XmlReader: Line=1 Column=9 Depth=1 Name=note");
-    EXPECT_FALSE(m_notes.Add(Note(L"refused")));
+    EXPECT_EQ(m_notes.GetError(), readerError);
+    EXPECT_EQ(m_notes.notes, std::vector<CTestNote>{Note(L"kept")});
+    EXPECT_FALSE(m_notes.Add(Note(L"in memory only")));
+    EXPECT_EQ(m_notes.GetError(), readerError);
+    EXPECT_EQ(m_notes.notes.size(), 2u);
     EXPECT_EQ(ReadBytes(m_notes.GetPath()), broken);
-    EXPECT_FALSE(m_notes.Export(m_folder.File(L"export.xml")));
 
     ASSERT_TRUE(WriteBytes(m_notes.GetPath(), "<notes><note title=\"repaired\"/></notes>"));
-    ASSERT_TRUE(m_notes.Reload());
-    EXPECT_TRUE(m_notes.IsValid() && m_notes.GetError().empty());
     ASSERT_TRUE(m_notes.Add(Note(L"accepted")));
+    EXPECT_TRUE(m_notes.GetError().empty());
     EXPECT_EQ(ReadByAnother(), (std::vector<CTestNote>{Note(L"repaired"), Note(L"accepted")}));
+
+    // A store that never read its existing file takes it in before its first edit.
+    CTestNotes fresh;
+    fresh.SetFolder(m_folder.Path());
+    ASSERT_TRUE(fresh.Add(Note(L"third")));
+    EXPECT_EQ(ReadByAnother().size(), 3u);
 }
 
 TEST_F(NotesFile, ExportRefusesTheStoresOwnFileUnderEverySpelling) {
@@ -198,6 +232,62 @@ int EditingProcessHelper(int argc, wchar_t** argv) {
     return 0;
 }
 FOLIVEX_TEST_HELPER(L"xml-editing-process", EditingProcessHelper);
+
+// A second process that waits until the named event is set: argv = event name.
+int WaitingProcessHelper(int argc, wchar_t** argv) {
+    const HANDLE event = argc < 1 ? nullptr : ::OpenEventW(SYNCHRONIZE, FALSE, argv[0]);
+    if (!event) {
+        return 2;
+    }
+    const DWORD waited = ::WaitForSingleObject(event, 30000);
+    ::CloseHandle(event);
+    return waited == WAIT_OBJECT_0 ? 0 : 3;
+}
+FOLIVEX_TEST_HELPER(L"xml-waiting-process", WaitingProcessHelper);
+
+std::wstring Hex(DWORD value) {
+    wchar_t text[16] = {};
+    std::swprintf(text, std::size(text), L"%lx", static_cast<unsigned long>(value));
+    return text;
+}
+
+// Temporary names stay short beside a long target; the sweep removes only what a gone writer left: a process
+// that no longer exists, or one that started after the file was made (its id was reused).
+TEST_F(NotesFile, TemporaryNamesAreShortAndOnlyThoseOfGoneWritersAreRemoved) {
+    const std::wstring temp = xml::CAtomicFile::MakeTempPath(m_folder.File(std::wstring(200, L'n') + L".xml"));
+    EXPECT_EQ(temp.rfind(m_folder.Path() + L"\\~fvx", 0), 0u) << testing::PrintToString(temp);
+    EXPECT_LE(temp.size() - m_folder.Path().size(), 26u) << testing::PrintToString(temp);
+
+    const std::wstring early = m_folder.File(L"early");
+    ASSERT_TRUE(WriteBytes(early, "x"));
+    const std::wstring eventName = UniqueName(L"folivex waiting process");
+    const HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+    ASSERT_NE(release, nullptr);
+    CHelperProcess later;
+    ASSERT_TRUE(later.Start(L"xml-waiting-process", {eventName}));
+    const std::wstring self = Hex(::GetCurrentProcessId());
+    const std::wstring kept[] = {L"~fvx" + self + L"-0.tmp",
+                                 L"chmhist.xml." + std::to_wstring(::GetCurrentProcessId()) + L"-3.tmp", L"notes.tmp",
+                                 L"~fvxzz-1.tmp", L"report.7-1.tmp"};
+    for (const std::wstring& name : kept) {
+        ASSERT_TRUE(WriteBytes(m_folder.File(name), "kept"));
+    }
+    for (const std::wstring& name :
+         {std::wstring(L"~fvx3ffffff0-1.tmp"), std::wstring(L"chmlib.xml.1073741808-2.tmp")}) {
+        ASSERT_TRUE(WriteBytes(m_folder.File(name), "gone"));
+    }
+    ASSERT_TRUE(::MoveFileW(early.c_str(), m_folder.File(L"~fvx" + Hex(later.GetId()) + L"-4.tmp").c_str()));
+    ASSERT_TRUE(::CreateDirectoryW(m_folder.File(L"~fvx3ffffff0-5.tmp").c_str(), nullptr));
+
+    EXPECT_EQ(xml::RemoveStaleTempFiles(m_folder.Path()), 3u);
+    std::vector<std::wstring> expected(std::begin(kept), std::end(kept));
+    expected.push_back(L"~fvx3ffffff0-5.tmp");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(ListFolder(m_folder.Path()), expected);
+    ::SetEvent(release);
+    EXPECT_EQ(later.Wait(), 0);
+    ::CloseHandle(release);
+}
 
 TEST_F(NotesFile, TwoProcessesWritingTheSameFileNeverLeaveItUnreadable) {
     CHelperProcess first;

@@ -86,7 +86,7 @@ TEST(XmlReader, AFailureInsideAnElementGivesItsPosition) {
     EXPECT_FALSE(reader.IsEof());
 }
 
-TEST(XmlReader, RawTextIsCheckedForReferencesAndZeroBytes) {
+TEST(XmlReader, RawTextIsCheckedForReferencesZeroBytesAndUtf8) {
     const struct {
         std::string_view xml;
         bool ok;
@@ -100,6 +100,21 @@ TEST(XmlReader, RawTextIsCheckedForReferencesAndZeroBytes) {
         {"<a>&#;</a>"sv, false, 1, 4},
         {"<a>&#12a;</a>"sv, false, 1, 4},
         {"<a t=\"\xE6\x97\xA5&\"/>"sv, false, 1, 8},
+        // References must name characters XML allows.
+        {"<a t=\"&#9;&#xA;&#13;\">&#xFFFD;&#x10FFFF;</a>"sv, true, 0, 0},
+        {"<a>&#1;</a>"sv, false, 1, 4},
+        {"<a t=\"&#xFFFF;\"/>"sv, false, 1, 7},
+        {"<a>&#xD800;</a>"sv, false, 1, 4},
+        {"<a>&#x110000;</a>"sv, false, 1, 4},
+        // Bytes that are no well-formed UTF-8: cut short, overlong, an encoded surrogate, beyond U+10FFFF, a stray
+        // continuation byte, also inside a comment; a document declaring another encoding is not judged.
+        {"<a>\xC3</a>"sv, false, 1, 4},
+        {"<a t=\"\xC0\xAF\"/>"sv, false, 1, 7},
+        {"<a>\xED\xA0\x80</a>"sv, false, 1, 4},
+        {"<a>\xF4\x90\x80\x80</a>"sv, false, 1, 4},
+        {"<a>\xE6\x97\xA5\x80</a>"sv, false, 1, 5},
+        {"<!-- \xFF --><a/>"sv, false, 1, 6},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xE9</a>"sv, true, 0, 0},
         {"<?xml version=\"1.0\"?>\0<a/>"sv, false, 1, 22},
         {"<a>\r\n<!-- \0 --></a>"sv, false, 2, 6},
         {"\0<\0a\0/\0>"sv, true, 0, 0}, // UTF-16 is the platform reader's

@@ -1,6 +1,7 @@
 // The writer: exact envelope bytes, escaping, refused input.
 
 #include "xml/XmlStream.h"
+#include "xml/XmlTextCheck.h"
 #include "xml/XmlValues.h"
 #include "xml/XmlWriter.h"
 
@@ -85,8 +86,9 @@ TEST(XmlWriter, RefusesMalformedStructureAndNestingDeeperThanReadersAccept) {
 
 TEST(XmlWriter, RefusesWhatXmlCannotCarry) {
     for (const std::wstring& value :
-         {std::wstring(L"\x001F"), std::wstring(1, L'\0'), std::wstring(L"\xFFFE"), std::wstring(L"x\xD83D"),
-          std::wstring(L"\xDE00y"), std::wstring(L"\xD83D\xD83D\xDE00")}) {
+         {std::wstring(L"\x001F"), std::wstring(1, L'\0'), std::wstring(L"\xFFFE"), std::wstring(L"\xFFFF"),
+          std::wstring(L"x\xD83D"), std::wstring(L"\xDE00y"), std::wstring(L"\xD83D\xD83D\xDE00")}) {
+        EXPECT_FALSE(xml::IsXmlText(value));
         EXPECT_EQ(WriteToText([&](xml::CXmlWriter& w) {
                       return w.StartElement(L"a") && w.WriteAttribute(L"v", value) && w.EndDocument();
                   }),
@@ -95,6 +97,37 @@ TEST(XmlWriter, RefusesWhatXmlCannotCarry) {
                       return w.StartElement(L"a") && w.WriteText(value) && w.EndDocument();
                   }),
                   "<failed>");
+    }
+}
+
+// What a store may take, and how display text is made so. Tab, LF and CR are XML but come back from an
+// attribute as blanks, so they are not storable.
+TEST(XmlText, StorableTextAndItsRepair) {
+    const struct {
+        std::wstring text;
+        bool xml;
+        bool storable;
+        std::wstring repaired;
+    } cases[] = {
+        {L"", true, true, L""},
+        {L"Q&A <\"\x65E5\x672C\"> \xD83D\xDE00 \xFFFD \xE000", true, true,
+         L"Q&A <\"\x65E5\x672C\"> \xD83D\xDE00 \xFFFD \xE000"},
+        {L"a\tb\nc\rd", true, false, L"a b c d"},
+        {L"x\x0001y\x001F", false, false, L"x\xFFFDy\xFFFD"},
+        {L"\xFFFF\xFFFE", false, false, L"\xFFFD\xFFFD"},
+        {L"a\xD800", false, false, L"a\xFFFD"},
+        {L"\xDC00"
+         L"b",
+         false, false,
+         L"\xFFFD"
+         L"b"},
+        {L"\xD83D\xD83D\xDE00", false, false, L"\xFFFD\xD83D\xDE00"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(xml::IsXmlText(c.text), c.xml) << testing::PrintToString(c.text);
+        EXPECT_EQ(xml::IsStorableText(c.text), c.storable) << testing::PrintToString(c.text);
+        EXPECT_EQ(xml::MakeStorableText(c.text), c.repaired) << testing::PrintToString(c.text);
+        EXPECT_TRUE(xml::IsStorableText(xml::MakeStorableText(c.text)));
     }
 }
 
