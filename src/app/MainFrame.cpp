@@ -9,6 +9,7 @@
 #include "win/MessageBox.h"
 #include "win/Module.h"
 #include "win/Strings.h"
+#include "xml/AtomicFile.h"
 
 #include "resource.h"
 
@@ -318,6 +319,8 @@ LRESULT CMainFrame::OnCreate() {
 
     if (ok) {
         const std::wstring execDir = ExeInfo::GetExecDir();
+        // What saves killed half-way left behind; a live instance's files stay.
+        (void)xml::RemoveStaleTempFiles(execDir);
         m_setting.SetFolder(execDir);
         m_layout.SetFolder(execDir);
         m_history.SetFolder(execDir);

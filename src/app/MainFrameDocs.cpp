@@ -13,6 +13,7 @@
 #include "transfer/FileCopy.h"
 #include "transfer/InetDownload.h"
 #include "win/MessageBox.h"
+#include "xml/XmlTextCheck.h"
 #include "win/Path.h"
 #include "win/Strings.h"
 
@@ -142,7 +143,9 @@ std::wstring CMainFrame::ShowDocument(std::unique_ptr<transfer::CFileHandle> doc
 
 std::wstring CMainFrame::AddToHistory(const transfer::CPropDoc& props, const std::wstring& topic) {
     data::CDataDoc doc;
-    doc.title = props.title;
+    // A title is display text: what the file cannot carry becomes a replacement character, so one odd title
+    // never stops the history from saving.
+    doc.title = xml::MakeStorableText(props.title);
     doc.time = props.opened;
     if (props.GetKind() == transfer::CPropDoc::Kind::Local) {
         doc.file.path = props.filePath;

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <memory>
 
 using namespace e2e;
 
@@ -78,6 +80,43 @@ TEST(StartupOrder, EveryErrorIsShownInOrderAndTheDocumentOpensOnTheLoadedStores)
             EXPECT_EQ(docs.front().file.path, TestDocument(L"alpha"));
             EXPECT_EQ(docs.back().title, L"Entry 13");
         }
+    }
+}
+
+// Four instances started together on one data folder, each opening its own document: every one of them is
+// in the history at the end.
+TEST(SharedDataFolder, InstancesOpeningAtOnceKeepEachOthersHistoryEntries) {
+    constexpr size_t kInstances = 4;
+    CFolivexProcess owner;
+    ASSERT_TRUE(owner.Prepare());
+    std::array<std::wstring, kInstances> documents;
+    for (size_t i = 0; i < kInstances; ++i) {
+        documents[i] = owner.DataFolder() + L"\\doc" + std::to_wstring(i) + L".chm";
+        ASSERT_TRUE(::CopyFileW(TestDocument(L"alpha").c_str(), documents[i].c_str(), TRUE));
+    }
+    std::array<std::unique_ptr<CFolivexProcess>, kInstances - 1> others;
+    ASSERT_TRUE(owner.Start({documents[0]}));
+    for (size_t i = 1; i < kInstances; ++i) {
+        others[i - 1] = std::make_unique<CFolivexProcess>();
+        ASSERT_TRUE(others[i - 1]->StartBeside(owner, {documents[i]}));
+    }
+    std::vector<CFolivexProcess*> all{&owner};
+    for (auto& other : others) {
+        all.push_back(other.get());
+    }
+    for (CFolivexProcess* app : all) {
+        ASSERT_NE(app->WaitForMainWindow(), nullptr);
+        EXPECT_TRUE(app->WaitForCaption(kAlphaCaption));
+    }
+    for (CFolivexProcess* app : all) {
+        ASSERT_TRUE(app->Close());
+        EXPECT_EQ(app->WaitForExit(), 0u);
+    }
+    const std::vector<data::CDataDoc> docs = ReadHistory(owner.DataFolder());
+    for (const std::wstring& document : documents) {
+        EXPECT_TRUE(std::any_of(docs.begin(), docs.end(), [&](const data::CDataDoc& doc) {
+            return win::EqualsNoCase(doc.file.path, document);
+        })) << win::WideToUtf8(document);
     }
 }
 
