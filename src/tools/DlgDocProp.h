@@ -28,8 +28,7 @@ protected:
 };
 
 // The source over a document view type with the view's operations and event bits.
-template <class TView>
-class CPropSourceOf final : public IPropSource {
+template <class TView> class CPropSourceOf final : public IPropSource {
 public:
     explicit CPropSourceOf(TView& view) noexcept : m_view(view) {}
     bool HasDocument() const override { return m_view.HasDocument(); }

@@ -82,8 +82,7 @@ struct ToolAnchor {
 };
 
 // A tool window whose controls follow its size as its table `T::kAnchors` says.
-template <class T>
-class CDlgToolT : public CDlgTool {
+template <class T> class CDlgToolT : public CDlgTool {
 public:
     using CDlgTool::CDlgTool;
 

@@ -179,8 +179,7 @@ bool CListProp::TranslateKeys(HWND target, MSG& msg) const {
     if (!m_hWnd || msg.hwnd != m_hWnd) {
         return false;
     }
-    static HACCEL table =
-        ::LoadAcceleratorsW(win::CAppModule::ResourceInstance(), MAKEINTRESOURCEW(IDR_PROPERTY_LIST));
+    static HACCEL table = ::LoadAcceleratorsW(win::CAppModule::ResourceInstance(), MAKEINTRESOURCEW(IDR_PROPERTY_LIST));
     return table && ::TranslateAcceleratorW(target, table, &msg) != 0;
 }
 

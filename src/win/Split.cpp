@@ -82,7 +82,8 @@ bool CSplitter::Layout() {
     const struct {
         HWND window;
         RECT rc;
-    } parts[] = {{::GetDlgItem(m_parent, m_firstId), first}, {m_hWnd, bar}, {::GetDlgItem(m_parent, m_secondId), second}};
+    } parts[] = {
+        {::GetDlgItem(m_parent, m_firstId), first}, {m_hWnd, bar}, {::GetDlgItem(m_parent, m_secondId), second}};
     HDWP dwp = ::BeginDeferWindowPos(3);
     for (const auto& part : parts) {
         if (dwp && part.window) {

@@ -46,8 +46,7 @@ private:
 };
 
 // The splitter of one orientation: true for a horizontal bar between an upper and a lower pane.
-template <bool THorizontalBar>
-class CSplitT : public CSplitter {
+template <bool THorizontalBar> class CSplitT : public CSplitter {
 public:
     CSplitT() noexcept : CSplitter(THorizontalBar) {}
 };

@@ -55,9 +55,12 @@ TEST(PropRows, DocumentRowsForALocalAnHttpAndAnFtpDocument) {
     transfer::CPropDoc hugeTime = local;
     hugeTime.opened = std::numeric_limits<int64_t>::max();
 
-    const PropRows localRows = {{L"タイトル", L"Guide"},          {L"ファイル名", L"ガイド.chm"},
-                                {L"ファイルパス", L"C:\\docs\\ガイド.chm"}, {L"トピックパス", L"/html/a.htm"},
-                                {L"開いた日時", LocalText(kTime)}, {L"メモ", L"memo"}};
+    const PropRows localRows = {{L"タイトル", L"Guide"},
+                                {L"ファイル名", L"ガイド.chm"},
+                                {L"ファイルパス", L"C:\\docs\\ガイド.chm"},
+                                {L"トピックパス", L"/html/a.htm"},
+                                {L"開いた日時", LocalText(kTime)},
+                                {L"メモ", L"memo"}};
     PropRows noTime = localRows;
     noTime.erase(noTime.begin() + 4);
     const struct {

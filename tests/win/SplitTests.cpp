@@ -34,7 +34,8 @@ TEST(Split, PanesShareTheAreaAndTheBarDragsWithinLimits) {
     const struct {
         int asked;
         int kept;
-    } cases[] = {{150, 150}, {-20, win::CSplitter::kMinPane},
+    } cases[] = {{150, 150},
+                 {-20, win::CSplitter::kMinPane},
                  {1000, 290 - win::CSplitter::kBarThickness - win::CSplitter::kMinPane}};
     for (const auto& c : cases) {
         ASSERT_TRUE(split.SetPosition(c.asked));
