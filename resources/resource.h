@@ -82,6 +82,38 @@
 #define IDS_MODE_STANDALONE 40269
 #define IDS_MODE_INSTALLED 40270
 
+// The property window: its columns, row names and values.
+#define IDS_PROP_ON 40000
+#define IDS_PROP_BYTES 40002
+#define IDS_PROP_COL_ITEM 40038
+#define IDS_PROP_COL_VALUE 40039
+#define IDS_PROP_TIME_FORMAT 40040
+#define IDS_PROP_CAT_FILE 40041
+#define IDS_PROP_CREATED 40042
+#define IDS_PROP_WRITTEN 40043
+#define IDS_PROP_ACCESSED 40044
+#define IDS_PROP_SIZE 40045
+#define IDS_PROP_CAT_DOC 40046
+#define IDS_PROP_FILE_PATH 40047
+#define IDS_PROP_TITLE 40048
+#define IDS_PROP_URL 40049
+#define IDS_PROP_USER 40050
+#define IDS_PROP_CACHE 40051
+#define IDS_PROP_PASV 40052
+#define IDS_PROP_FILE_NAME 40053
+#define IDS_PROP_OPENED 40054
+#define IDS_PROP_NOTE 40055
+#define IDS_PROP_TOPIC 40056
+#define IDS_PROP_CAT_TOPIC 40115
+#define IDS_PROP_TOPIC_TOPIC 40116
+#define IDS_PROP_TOPIC_TITLE 40117
+#define IDS_PROP_TOPIC_URL 40118
+#define IDS_PROP_TOPIC_CHARSET 40119
+#define IDS_PROP_TOPIC_MODE 40120
+#define IDS_PROP_TOPIC_TAG 40190
+#define IDS_PROP_MODE_COMPAT 40191
+#define IDS_PROP_MODE_STANDARD 40192
+
 // Place display names; the same numbers are the places' default key tables.
 #define IDS_PLACE_MAIN 40102
 #define IDS_PLACE_VIEW 40103
@@ -100,6 +132,9 @@
 
 // Dialog templates and their controls (ids the common dialogs and stored layouts rely on are fixed).
 #define IDD_URL_OPEN 137
+#define IDD_DOC_PROP 142
+#define IDC_PROP_LIST 1002
+#define IDC_PROP_CATEGORY 1003
 #define IDD_PROGRESS 144
 #define IDD_LOGIN 190
 #define IDI_LOGIN_WARNING 195

@@ -227,6 +227,9 @@ bool CMainFrame::HandleMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& re
     case WM_ACTIVATE:
         OnActivate(wp);
         return false;
+    case WM_WINDOWPOSCHANGING:
+        MoveToolsWithFrame(*reinterpret_cast<const WINDOWPOS*>(lp));
+        return false;
     case WM_SETFOCUS:
         RestoreFocus();
         result = 0;
@@ -331,7 +334,7 @@ LRESULT CMainFrame::OnCreate() {
         m_documentKeys = &m_view;
         m_view.SetMenuBar(&m_commandBar);
         m_progress.SetAbortTarget(m_hWnd, WM_APP_ABORT);
-        ok = m_client && StartWorkers(execDir);
+        ok = m_client && CreateToolWindows() && StartWorkers(execDir);
     }
 
     if (!ok) {
@@ -482,6 +485,7 @@ void CMainFrame::UpdateCommandStates() {
     UIEnable(ID_FILE_CLOSE, shown);
     UIEnable(ID_FILE_SAVE, shown);
     UIEnable(ID_OPEN_NEW_WINDOW, m_view.GetDocument() != nullptr);
+    UpdateToolCommandStates();
 }
 
 void CMainFrame::OnInitMenuPopup(HMENU menu) {
@@ -530,7 +534,7 @@ bool CMainFrame::OnCommand(UINT id) {
         Post(WM_CLOSE);
         return true;
     default:
-        return false;
+        return OnToolCommand(id);
     }
 }
 
@@ -556,6 +560,10 @@ bool CMainFrame::TranslateKeys(MSG& msg) {
         return false;
     }
     if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) {
+        return false;
+    }
+    // Keys of the tool windows and of other top-level windows are theirs to translate.
+    if (msg.hwnd != m_hWnd && !::IsChild(m_hWnd, msg.hwnd)) {
         return false;
     }
     if (m_documentKeys && m_documentKeys->IsShowingDocument() &&

@@ -10,6 +10,7 @@
 #include "data/DataSetting.h"
 #include "data/DataShortkey.h"
 #include "data/DataUrls.h"
+#include "tools/DlgDocProp.h"
 #include "tools/DlgProgress.h"
 #include "transfer/FileObjects.h"
 #include "transfer/JobThreads.h"
@@ -139,6 +140,11 @@ private:
     void UpdateLayout();
 
     [[nodiscard]] bool ApplySavedPlacement(int showCmd);
+    // The tool windows (MainFrameTools.cpp).
+    [[nodiscard]] bool CreateToolWindows();
+    void UpdateToolCommandStates();
+    bool OnToolCommand(UINT id);
+    void MoveToolsWithFrame(const WINDOWPOS& pos);
 
     // Members in the order the process relies on: stores first, windows and workers after them.
     data::CDataSetting m_setting;
@@ -150,6 +156,8 @@ private:
     win::CCommandBar m_commandBar;
     viewer::CHHViewEx m_view;
     tools::CDlgProgress m_progress;
+    tools::CPropSourceOf<viewer::CHHView> m_propSource{m_view};
+    tools::CDlgDocProp m_docProp{m_layout, m_propSource};
     // The running document work, if any.
     std::optional<DocWork> m_work;
     CDeferredWork m_deferred;

@@ -63,6 +63,11 @@ public:
         SIZE_T read = 0;
         return ::ReadProcessMemory(m_process.Get(), m_address, data, m_size, &read) && read == m_size;
     }
+    [[nodiscard]] bool Write(const void* data, size_t size) const {
+        SIZE_T written = 0;
+        return size <= m_size && ::WriteProcessMemory(m_process.Get(), m_address, data, size, &written) &&
+               written == size;
+    }
 
 private:
     win::CHandle m_process;
@@ -150,6 +155,36 @@ std::optional<std::vector<std::wstring>> ToolbarButtonTexts(HWND toolbar, Timeou
         }
         text.resize(wcsnlen(text.c_str(), text.size()));
         texts.push_back(std::move(text));
+    }
+    return texts;
+}
+
+std::optional<std::vector<std::wstring>> ListViewTexts(HWND list, int column, Timeout timeout) {
+    LRESULT count = 0;
+    if (!SendWithTimeout(list, LVM_GETITEMCOUNT, 0, 0, count, timeout) || count < 0) {
+        return std::nullopt;
+    }
+    // One block: the item structure, then the text buffer it points to.
+    constexpr size_t kChars = 1024;
+    const CRemoteBlock block(list, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+    if (!block.IsValid()) {
+        return std::nullopt;
+    }
+    std::vector<std::wstring> texts;
+    for (LRESULT index = 0; index < count; ++index) {
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.cchTextMax = static_cast<int>(kChars);
+        item.pszText = reinterpret_cast<wchar_t*>(block.Address() + static_cast<LPARAM>(sizeof(LVITEMW)));
+        LRESULT length = 0;
+        std::vector<BYTE> data(sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+        if (!block.Write(&item, sizeof(item)) ||
+            !SendWithTimeout(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index), block.Address(), length, timeout) ||
+            !block.Read(data.data())) {
+            return std::nullopt;
+        }
+        const auto* text = reinterpret_cast<const wchar_t*>(data.data() + sizeof(LVITEMW));
+        texts.emplace_back(text, wcsnlen(text, kChars));
     }
     return texts;
 }

@@ -32,4 +32,7 @@ int ToolbarButtonCount(HWND toolbar);
 // The toolbar messages carry pointers, so they point into a block reserved in the toolbar's own process.
 std::optional<std::vector<std::wstring>> ToolbarButtonTexts(HWND toolbar, Timeout timeout = kDefaultTimeout);
 
+// The texts of one column of another process's list view, in item order; nothing when they could not be read.
+std::optional<std::vector<std::wstring>> ListViewTexts(HWND list, int column, Timeout timeout = kDefaultTimeout);
+
 } // namespace e2e

@@ -1,0 +1,57 @@
+// The main frame's tool windows: creating them, their commands and menu states, and carrying them along when
+// the frame moves.
+
+#include "app/MainFrame.h"
+
+#include "win/MessageBox.h"
+#include "win/Strings.h"
+
+#include "resource.h"
+
+bool CMainFrame::CreateToolWindows() {
+    // In the order the frame creates them: properties first.
+    return m_docProp.CreateTool(m_hWnd) != nullptr;
+}
+
+void CMainFrame::UpdateToolCommandStates() {
+    UIEnable(ID_VIEW_PROPERTY, m_docProp.m_hWnd != nullptr);
+    UISetCheck(ID_VIEW_PROPERTY, m_docProp.IsShown());
+    UIEnable(ID_SUBWINDOW_RESET, true);
+}
+
+bool CMainFrame::OnToolCommand(UINT id) {
+    switch (id) {
+    case ID_VIEW_PROPERTY:
+        if (!m_docProp.Toggle()) {
+            win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
+        }
+        return true;
+    case ID_SUBWINDOW_RESET:
+        if (win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ASK_SUBWINDOW_RESET),
+                               MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES &&
+            !m_docProp.ResetPlacement()) {
+            win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::MoveToolsWithFrame(const WINDOWPOS& pos) {
+    if ((pos.flags & SWP_NOMOVE) || ::IsIconic(m_hWnd) || ::IsZoomed(m_hWnd)) {
+        return;
+    }
+    // Only a move carries the tool windows: a change of size (maximize, restore, a drag of an edge) does not.
+    // A move that names no size keeps the current one, so it moves them too.
+    const RECT current = GetWindowRect();
+    if (!(pos.flags & SWP_NOSIZE) &&
+        (pos.cx != current.right - current.left || pos.cy != current.bottom - current.top)) {
+        return;
+    }
+    const int dx = pos.x - current.left;
+    const int dy = pos.y - current.top;
+    if (dx != 0 || dy != 0) {
+        (void)m_docProp.MoveBy(dx, dy);
+    }
+}
