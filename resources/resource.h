@@ -45,6 +45,11 @@
 #define IDS_ERR_DIALOG 40015
 #define IDS_ERR_DOC_SAVE 40018
 #define IDS_ERR_HISTORY_ADD 40034
+#define IDS_ERR_HISTORY_DELETE 40035
+#define IDS_ASK_HISTORY_DELETE_ALL 40010
+#define IDS_ASK_HISTORY_DELETE 40011
+#define IDS_HISTORY_GROUP 40067
+#define IDS_HISTORY_TIME_FORMAT 40068
 #define IDS_ERR_URLS_ADD 40037
 #define IDS_DOC_OPEN_TITLE 40057
 #define IDS_DOC_SAVE_TITLE 40058
@@ -133,6 +138,11 @@
 // Dialog templates and their controls (ids the common dialogs and stored layouts rely on are fixed).
 #define IDD_URL_OPEN 137
 #define IDD_DOC_PROP 142
+#define IDD_DOC_HIST 146
+#define IDC_HIST_TREE 1001
+#define IDC_HIST_LIST 1002
+#define IDC_HIST_SPLIT_AREA 1004
+#define IDB_TREE_DOC 300
 #define IDC_PROP_LIST 1002
 #define IDC_PROP_CATEGORY 1003
 #define IDD_PROGRESS 144

@@ -6,6 +6,10 @@ Writes, into the directory given as the only argument:
                (255,0,255) marks transparent pixels), in toolbar order:
                open, open from URL, save a copy, close, properties, history,
                library, shortcut keys, settings, about.
+  treedoc.bmp  seven 16x16 item images of the document trees, in image
+               index order: root, group closed, group open, library folder
+               closed, library folder open, local document, document from
+               a URL (same format as the toolbar strip).
   folivex.ico  the application icon (an open book with a green leaf) at
                16, 32 and 48 pixels, 32-bit with alpha.
   warning.ico  the login dialog's warning sign (a yellow triangle with an
@@ -276,6 +280,55 @@ TOOLBAR = [tb_open, tb_url, tb_save, tb_close, tb_props,
            tb_history, tb_library, tb_keys, tb_settings, tb_about]
 
 
+# ---------------------------------------------------- document tree images --
+
+def tr_root(c):
+    # The library shelf: the toolbar's books stand for the whole catalogue.
+    tb_library(c)
+
+
+def folder_closed(c, back, front, ink):
+    c.draw(union(rect(1, 3, 7, 6), rect(1, 5, 15, 14)), back, ink)
+    c.draw(rect(1, 7, 15, 14), front, ink)
+
+
+def folder_open(c, back, front, ink):
+    c.draw(union(rect(1, 3, 7, 6), rect(1, 5, 13, 14)), back, ink)
+    c.draw(polygon((4, 8), (16, 8), (13, 14), (1, 14)), front, ink)
+
+
+def tr_group_closed(c):
+    # The history group: a blue folder, told apart from the library's yellow ones.
+    folder_closed(c, BLUE, BLUE_MID, BLUE_INK)
+
+
+def tr_group_open(c):
+    folder_open(c, BLUE, BLUE_MID, BLUE_INK)
+
+
+def tr_folder_closed(c):
+    folder_closed(c, YELLOW_DARK, YELLOW, YELLOW_INK)
+
+
+def tr_folder_open(c):
+    folder_open(c, YELLOW_DARK, YELLOW, YELLOW_INK)
+
+
+def tr_doc_local(c):
+    page(c, [(4, 9), (6, 12), (8, 12), (10, 12), (12, 10)])
+
+
+def tr_doc_url(c):
+    page(c, [(4, 9), (6, 12)])
+    ball = circle(10.5, 11.5, 4.2)
+    c.draw(ball, BLUE, BLUE_INK)
+    c.draw(inter(union(rect(7, 11, 14, 12), rect(10, 8, 11, 15)), grow(ball, -1)), BLUE_MID)
+
+
+TREEDOC = [tr_root, tr_group_closed, tr_group_open, tr_folder_closed,
+           tr_folder_open, tr_doc_local, tr_doc_url]
+
+
 # --------------------------------------------------------- application icon --
 # Designed on the 16-pixel grid and rasterised at each size from the geometry,
 # so the 16x16 image is pixel-exact and the larger ones simply gain detail.
@@ -346,10 +399,10 @@ def bmp_info(w, h, bpp, size_image):
                        2835, 2835, 0, 0)
 
 
-def write_toolbar(path):
-    w, h = 16 * len(TOOLBAR), 16
+def write_toolbar(path, images=TOOLBAR):
+    w, h = 16 * len(images), 16
     tiles = []
-    for fn in TOOLBAR:
+    for fn in images:
         c = Canvas(16, 16)
         fn(c)
         tiles.append(c)
@@ -402,6 +455,7 @@ def main(argv):
         sys.exit("usage: make_images.py OUTDIR")
     os.makedirs(argv[1], exist_ok=True)
     write_toolbar(os.path.join(argv[1], "toolbar.bmp"))
+    write_toolbar(os.path.join(argv[1], "treedoc.bmp"), TREEDOC)
     write_icon(os.path.join(argv[1], "folivex.ico"))
     write_icon(os.path.join(argv[1], "warning.ico"), draw=draw_warning)
 

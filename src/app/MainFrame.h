@@ -10,6 +10,7 @@
 #include "data/DataSetting.h"
 #include "data/DataShortkey.h"
 #include "data/DataUrls.h"
+#include "tools/DlgDocHist.h"
 #include "tools/DlgDocProp.h"
 #include "tools/DlgProgress.h"
 #include "transfer/FileObjects.h"
@@ -38,7 +39,8 @@ struct DocWork {
 class CMainFrame : public win::CWindowImpl,
                    public win::CUpdateUI,
                    private win::CMessageFilter,
-                   private win::CIdleHandler {
+                   private win::CIdleHandler,
+                   private tools::IDocOpener {
 public:
     static constexpr wchar_t kClassName[] = L"FolivexMainFrame";
 
@@ -145,6 +147,7 @@ private:
     void UpdateToolCommandStates();
     bool OnToolCommand(UINT id);
     void MoveToolsWithFrame(const WINDOWPOS& pos);
+    bool RequestOpen(const data::CDataDoc& doc, bool newWindow, bool confirm) override;
 
     // Members in the order the process relies on: stores first, windows and workers after them.
     data::CDataSetting m_setting;
@@ -158,6 +161,7 @@ private:
     tools::CDlgProgress m_progress;
     tools::CPropSourceOf<viewer::CHHView> m_propSource{m_view};
     tools::CDlgDocProp m_docProp{m_layout, m_propSource};
+    tools::CDlgDocHist m_docHist{m_layout, m_history, m_setting, *this};
     // The running document work, if any.
     std::optional<DocWork> m_work;
     CDeferredWork m_deferred;

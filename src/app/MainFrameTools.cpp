@@ -3,19 +3,23 @@
 
 #include "app/MainFrame.h"
 
+#include "app/AppMessages.h"
+
 #include "win/MessageBox.h"
 #include "win/Strings.h"
 
 #include "resource.h"
 
 bool CMainFrame::CreateToolWindows() {
-    // In the order the frame creates them: properties first.
-    return m_docProp.CreateTool(m_hWnd) != nullptr;
+    // In the order the frame creates them: properties first, then the history.
+    return m_docProp.CreateTool(m_hWnd) != nullptr && m_docHist.CreateTool(m_hWnd) != nullptr;
 }
 
 void CMainFrame::UpdateToolCommandStates() {
     UIEnable(ID_VIEW_PROPERTY, m_docProp.m_hWnd != nullptr);
     UISetCheck(ID_VIEW_PROPERTY, m_docProp.IsShown());
+    UIEnable(ID_VIEW_HISTORY, m_docHist.m_hWnd != nullptr);
+    UISetCheck(ID_VIEW_HISTORY, m_docHist.IsShown());
     UIEnable(ID_SUBWINDOW_RESET, true);
 }
 
@@ -26,10 +30,15 @@ bool CMainFrame::OnToolCommand(UINT id) {
             win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
         }
         return true;
+    case ID_VIEW_HISTORY:
+        if (!m_docHist.Toggle()) {
+            win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
+        }
+        return true;
     case ID_SUBWINDOW_RESET:
         if (win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ASK_SUBWINDOW_RESET),
                                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES &&
-            !m_docProp.ResetPlacement()) {
+            !(m_docProp.ResetPlacement() & m_docHist.ResetPlacement())) {
             win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
         }
         return true;
@@ -53,5 +62,25 @@ void CMainFrame::MoveToolsWithFrame(const WINDOWPOS& pos) {
     const int dy = pos.y - current.top;
     if (dx != 0 || dy != 0) {
         (void)m_docProp.MoveBy(dx, dy);
+        (void)m_docHist.MoveBy(dx, dy);
     }
+}
+
+bool CMainFrame::RequestOpen(const data::CDataDoc& doc, bool newWindow, bool confirm) {
+    auto ref = std::make_unique<DocRef>();
+    if (!doc.file.path.empty()) {
+        ref->kind = DocRef::Kind::File;
+        ref->path = doc.file.path;
+    } else if (ref->url.SetAddress(doc.url.address)) {
+        ref->kind = DocRef::Kind::Url;
+        ref->url.user = doc.url.user;
+        ref->url.cache = doc.url.cache ? 1U : 0U;
+        ref->url.pasv = doc.url.pasv ? 1U : 0U;
+    } else {
+        return false;
+    }
+    ref->topic = transfer::CTopicStr(std::wstring_view(doc.topic.path), false);
+    // Queued like every open request: it waits while the frame is busy and runs after the caller returned.
+    const LPARAM flags = (confirm ? kOpenConfirm : 0) | (newWindow ? kOpenNewWindow : 0);
+    return PostObject<WM_APP_OPEN_REQUEST>(m_hWnd, std::move(ref), flags);
 }
