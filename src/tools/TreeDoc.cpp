@@ -89,9 +89,8 @@ bool CTreeDoc::Init(HWND tree) {
     // The control draws through its own back buffer, so a rebuild does not flicker.
     TreeView_SetExtendedStyle(tree, TVS_EX_DOUBLEBUFFER, TVS_EX_DOUBLEBUFFER);
     m_images.reset(ImageList_Create(kImageSize, kImageSize, ILC_COLOR24 | ILC_MASK, kImageCount, 0));
-    const HBITMAP strip = static_cast<HBITMAP>(::LoadImageW(win::CAppModule::ResourceInstance(),
-                                                            MAKEINTRESOURCEW(IDB_TREE_DOC), IMAGE_BITMAP, 0, 0,
-                                                            LR_CREATEDIBSECTION));
+    const HBITMAP strip = static_cast<HBITMAP>(::LoadImageW(
+        win::CAppModule::ResourceInstance(), MAKEINTRESOURCEW(IDB_TREE_DOC), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!m_images || !strip) {
         if (strip) {
             ::DeleteObject(strip);

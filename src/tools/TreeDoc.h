@@ -47,8 +47,7 @@ public:
     [[nodiscard]] HTREEITEM GetSelection() const { return TreeView_GetSelection(m_hWnd); }
     [[nodiscard]] bool IsExpanded(HTREEITEM item) const;
     // The last child, after `after` (or TVI_LAST / TVI_FIRST) of `parent`; null when it failed.
-    HTREEITEM Insert(HTREEITEM parent, HTREEITEM after, const std::wstring& text, TreeItemKind kind,
-                     LPARAM data);
+    HTREEITEM Insert(HTREEITEM parent, HTREEITEM after, const std::wstring& text, TreeItemKind kind, LPARAM data);
     // The item of `parent`'s children whose data is `data`; null when none.
     [[nodiscard]] HTREEITEM FindChild(HTREEITEM parent, LPARAM data) const;
     // Deletes an item; a parent left without children loses its expand button and shows itself collapsed.

@@ -46,8 +46,8 @@ TEST(HistoryTree, ItemTextsAndKinds) {
         bool expanded;
         int image;
     } images[] = {
-        {TreeItemKind::Root, false, 0},    {TreeItemKind::Group, false, 1},  {TreeItemKind::Group, true, 2},
-        {TreeItemKind::Folder, false, 3},  {TreeItemKind::Folder, true, 4},  {TreeItemKind::DocLocal, true, 5},
+        {TreeItemKind::Root, false, 0},   {TreeItemKind::Group, false, 1}, {TreeItemKind::Group, true, 2},
+        {TreeItemKind::Folder, false, 3}, {TreeItemKind::Folder, true, 4}, {TreeItemKind::DocLocal, true, 5},
         {TreeItemKind::DocUrl, false, 6},
     };
     for (const auto& row : images) {
@@ -147,8 +147,8 @@ TEST(DlgDocHist, AChangeRebuildsLaterKeepingTheSelectionAndSkipsWhatItCannotShow
     EXPECT_TRUE(::IsWindowEnabled(tree.m_hWnd));
     EXPECT_EQ(tree.SelectedKey(), keyB);
     MSG report{};
-    EXPECT_TRUE(::PeekMessageW(&report, hwnd, tools::CDlgDocHist::kReportSkipped,
-                               tools::CDlgDocHist::kReportSkipped, PM_REMOVE));
+    EXPECT_TRUE(::PeekMessageW(&report, hwnd, tools::CDlgDocHist::kReportSkipped, tools::CDlgDocHist::kReportSkipped,
+                               PM_REMOVE));
 
     // Removing everything keeps the group, now without children, and the delete command on it.
     ASSERT_TRUE(history.Clear());

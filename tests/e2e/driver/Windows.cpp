@@ -189,4 +189,38 @@ std::optional<std::vector<std::wstring>> ListViewTexts(HWND list, int column, Ti
     return texts;
 }
 
+std::optional<std::vector<TreeItemText>> TreeViewChildren(HWND tree, HTREEITEM parent, Timeout timeout) {
+    constexpr size_t kChars = 1024;
+    const CRemoteBlock block(tree, sizeof(TVITEMW) + kChars * sizeof(wchar_t));
+    if (!block.IsValid()) {
+        return std::nullopt;
+    }
+    std::vector<TreeItemText> children;
+    LRESULT next = 0;
+    if (!SendWithTimeout(tree, TVM_GETNEXTITEM, parent ? TVGN_CHILD : TVGN_ROOT, reinterpret_cast<LPARAM>(parent), next,
+                         timeout)) {
+        return std::nullopt;
+    }
+    while (next != 0) {
+        const auto item = reinterpret_cast<HTREEITEM>(next);
+        TVITEMW info{};
+        info.mask = TVIF_TEXT | TVIF_HANDLE;
+        info.hItem = item;
+        info.cchTextMax = static_cast<int>(kChars);
+        info.pszText = reinterpret_cast<wchar_t*>(block.Address() + static_cast<LPARAM>(sizeof(TVITEMW)));
+        LRESULT ok = 0;
+        std::vector<BYTE> data(sizeof(TVITEMW) + kChars * sizeof(wchar_t));
+        if (!block.Write(&info, sizeof(info)) ||
+            !SendWithTimeout(tree, TVM_GETITEMW, 0, block.Address(), ok, timeout) || !ok || !block.Read(data.data())) {
+            return std::nullopt;
+        }
+        const auto* text = reinterpret_cast<const wchar_t*>(data.data() + sizeof(TVITEMW));
+        children.push_back({item, std::wstring(text, wcsnlen(text, kChars))});
+        if (!SendWithTimeout(tree, TVM_GETNEXTITEM, TVGN_NEXT, next, next, timeout)) {
+            return std::nullopt;
+        }
+    }
+    return children;
+}
+
 } // namespace e2e

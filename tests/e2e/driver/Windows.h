@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,5 +36,14 @@ std::optional<std::vector<std::wstring>> ToolbarButtonTexts(HWND toolbar, Timeou
 
 // The texts of one column of another process's list view, in item order; nothing when they could not be read.
 std::optional<std::vector<std::wstring>> ListViewTexts(HWND list, int column, Timeout timeout = kDefaultTimeout);
+
+// One level of another process's tree view: the texts of the children of `parent` (the top level for null),
+// with each item's handle to read its own children; nothing when they could not be read.
+struct TreeItemText {
+    HTREEITEM item;
+    std::wstring text;
+};
+std::optional<std::vector<TreeItemText>> TreeViewChildren(HWND tree, HTREEITEM parent,
+                                                          Timeout timeout = kDefaultTimeout);
 
 } // namespace e2e

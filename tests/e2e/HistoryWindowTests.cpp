@@ -1,0 +1,135 @@
+// The history window of real folivex.exe processes: what is opened shows up (also from another instance),
+// deleting asks first and empties the file, and No keeps everything.
+
+#include "common/TestFiles.h"
+#include "driver/Dialogs.h"
+#include "driver/Documents.h"
+#include "driver/FolivexProcess.h"
+#include "driver/Windows.h"
+#include "win/Strings.h"
+
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <cwchar>
+#include <iterator>
+
+using namespace e2e;
+
+namespace {
+
+using Texts = std::vector<std::wstring>;
+
+HWND WaitForHistoryWindow(const CFolivexProcess& app) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(app.MainWindow(), &pid);
+    HWND found = nullptr;
+    WaitUntil([&] {
+        for (const HWND window : TopLevelWindows(pid, kDialogClass)) {
+            if (WindowText(window) == L"ヒストリー" && ::IsWindowVisible(window)) {
+                found = window;
+                return true;
+            }
+        }
+        return false;
+    });
+    return found;
+}
+
+// The group item and the texts of its children, once the tree reads as expected.
+bool WaitForEntries(HWND tree, const Texts& expected, HTREEITEM* group = nullptr) {
+    return WaitUntil([&] {
+        const auto top = TreeViewChildren(tree, nullptr);
+        if (!top || top->size() != 1 || (*top)[0].text != win::LoadStr(IDS_HISTORY_GROUP)) {
+            return false;
+        }
+        const auto children = TreeViewChildren(tree, (*top)[0].item);
+        Texts texts;
+        for (const auto& child : children.value_or(std::vector<TreeItemText>{})) {
+            texts.push_back(child.text);
+        }
+        if (group) {
+            *group = (*top)[0].item;
+        }
+        return children && texts == expected;
+    });
+}
+
+std::wstring ItemText(const data::CDataDoc& doc) {
+    const __time64_t value = doc.time;
+    std::tm local{};
+    wchar_t text[64] = {};
+    if (_localtime64_s(&local, &value) != 0 || std::wcsftime(text, std::size(text), L"[%m/%d %H:%M] ", &local) == 0) {
+        return {};
+    }
+    return text + doc.title;
+}
+
+// Selects an item and asks the window to delete it as its Delete key would; the question box.
+std::optional<MessageBoxInfo> AskDelete(const CFolivexProcess& app, HWND dialog, HWND tree, HTREEITEM item) {
+    LRESULT ok = 0;
+    if (!SendWithTimeout(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item), ok) || !ok ||
+        !::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(ID_ITEM_ACTION, 0), reinterpret_cast<LPARAM>(tree))) {
+        return std::nullopt;
+    }
+    return WaitForMessageBoxOf(app);
+}
+
+TEST(HistoryWindow, ShowsOpenedDocumentsLiveAndDeletesAfterAsking) {
+    CFolivexProcess app;
+    ASSERT_TRUE(app.Start({TestDocument(L"alpha")}));
+    ASSERT_NE(app.WaitForMainWindow(), nullptr);
+    ASSERT_TRUE(app.WaitForCaption(L"Alpha Document - Folivex"));
+    ASSERT_TRUE(app.SendCommand(ID_VIEW_HISTORY));
+    const HWND dialog = WaitForHistoryWindow(app);
+    ASSERT_NE(dialog, nullptr);
+    const HWND tree = ::GetDlgItem(dialog, IDC_HIST_TREE);
+
+    const auto first = ReadHistory(app.DataFolder());
+    ASSERT_EQ(first.size(), 1u);
+    ASSERT_GT(first[0].time, 0);
+    const std::wstring alpha = ItemText(first[0]);
+    EXPECT_TRUE(WaitForEntries(tree, {alpha})) << alpha;
+
+    // Another instance's open shows here without a restart.
+    {
+        CFolivexProcess other;
+        ASSERT_TRUE(other.StartBeside(app, {TestDocument(L"beta")}));
+        ASSERT_NE(other.WaitForMainWindow(), nullptr);
+        ASSERT_TRUE(other.WaitForCaption(L"Beta Document - Folivex"));
+        ASSERT_TRUE(other.Close());
+        ASSERT_EQ(other.WaitForExit(), 0u);
+    }
+    const auto both = ReadHistory(app.DataFolder());
+    ASSERT_EQ(both.size(), 2u);
+    HTREEITEM group = nullptr;
+    ASSERT_TRUE(WaitForEntries(tree, {ItemText(both[0]), alpha}, &group));
+
+    // Deleting everything asks first; No keeps the tree and the file.
+    auto box = AskDelete(app, dialog, tree, group);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, win::LoadStr(IDS_ASK_HISTORY_DELETE_ALL));
+    ASSERT_TRUE(PressButton(*box, IDNO));
+    // The history window is a dialog too: wait for the box alone to go.
+    ASSERT_TRUE(WaitUntil([&] { return !WaitForMessageBoxOf(app, Timeout{0}).has_value(); }));
+    EXPECT_EQ(ReadHistory(app.DataFolder()).size(), 2u);
+    EXPECT_TRUE(WaitForEntries(tree, {ItemText(both[0]), alpha}));
+
+    // One by one: the last deletion leaves the group without children and the file without entries.
+    for (size_t left = 2; left > 0; --left) {
+        const auto children = TreeViewChildren(tree, group);
+        ASSERT_TRUE(children.has_value() && children->size() == left);
+        box = AskDelete(app, dialog, tree, (*children)[0].item);
+        ASSERT_TRUE(box.has_value());
+        EXPECT_EQ(box->text, win::LoadStr(IDS_ASK_HISTORY_DELETE));
+        ASSERT_TRUE(PressButton(*box, IDYES));
+        ASSERT_TRUE(WaitForEntries(tree, left == 2 ? Texts{alpha} : Texts{}, &group));
+    }
+    EXPECT_TRUE(ReadHistory(app.DataFolder()).empty());
+    ASSERT_TRUE(app.Close());
+    EXPECT_EQ(app.WaitForExit(), 0u);
+}
+
+} // namespace
