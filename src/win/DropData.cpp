@@ -13,8 +13,8 @@ namespace {
 class CGlobalLock {
 public:
     explicit CGlobalLock(HGLOBAL memory) noexcept
-        : m_memory(memory), m_size(memory ? ::GlobalSize(memory) : 0),
-          m_data(m_size ? ::GlobalLock(memory) : nullptr) {}
+        : m_memory(memory), m_size(memory ? ::GlobalSize(memory) : 0), m_data(m_size ? ::GlobalLock(memory) : nullptr) {
+    }
     CGlobalLock(const CGlobalLock&) = delete;
     CGlobalLock& operator=(const CGlobalLock&) = delete;
     ~CGlobalLock() {

@@ -62,8 +62,7 @@ private:
 
 // Drags `size` bytes in `format` until the user drops or cancels; the effect the target chose (none when
 // cancelled) in `effect`. False when the drag could not start (nothing to drag, no memory, OLE refused).
-[[nodiscard]] bool StartDrag(CLIPFORMAT format, DWORD allowedEffects, const void* bytes, size_t size,
-                             DWORD& effect);
+[[nodiscard]] bool StartDrag(CLIPFORMAT format, DWORD allowedEffects, const void* bytes, size_t size, DWORD& effect);
 
 // Global memory with a copy of the bytes (movable, zeroed); null for no bytes or no memory.
 [[nodiscard]] HGLOBAL CopyToGlobal(const void* bytes, size_t size) noexcept;

@@ -83,12 +83,11 @@ TEST(ViewDrop, OneFileOrAnHttpHttpsOrFtpLinkIsADocument) {
         {"a file link", CTestData().With(CF_TEXT, "file:///C:/a.chm"), DocRef::Kind::None, L""},
         {"two lines", CTestData().With(CF_TEXT, "http://host/a.chm\r\nhttp://host/b.chm"), DocRef::Kind::None, L""},
         {"empty text", CTestData().With(CF_TEXT, std::string(1, '\0')), DocRef::Kind::None, L""},
-        {"plain text, then a file",
-         CTestData().With(CF_TEXT, "some words").With(CF_HDROP, FileList({L"C:\\a.chm"})), DocRef::Kind::File,
-         L"C:\\a.chm"},
+        {"plain text, then a file", CTestData().With(CF_TEXT, "some words").With(CF_HDROP, FileList({L"C:\\a.chm"})),
+         DocRef::Kind::File, L"C:\\a.chm"},
         {"a link before a file",
-         CTestData().With(CF_TEXT, "http://host/a.chm").With(CF_HDROP, FileList({L"C:\\b.chm"})),
-         DocRef::Kind::Url, L"http://host/a.chm"},
+         CTestData().With(CF_TEXT, "http://host/a.chm").With(CF_HDROP, FileList({L"C:\\b.chm"})), DocRef::Kind::Url,
+         L"http://host/a.chm"},
     };
     for (Case& c : cases) {
         DocRef ref;

@@ -52,8 +52,8 @@ TEST(DropData, AnswersOnlyTheFormatItHoldsAndHandsOutACopyEachTime) {
     const Case cases[] = {
         {format, DVASPECT_CONTENT, TYMED_HGLOBAL, S_OK},
         {format, DVASPECT_CONTENT, TYMED_HGLOBAL | TYMED_ISTREAM, S_OK},
-        {CF_TEXT, DVASPECT_CONTENT, TYMED_HGLOBAL, DV_E_FORMATETC},  // format not offered
-        {format, DVASPECT_CONTENT, TYMED_ISTREAM, DV_E_FORMATETC},   // wrong medium
+        {CF_TEXT, DVASPECT_CONTENT, TYMED_HGLOBAL, DV_E_FORMATETC}, // format not offered
+        {format, DVASPECT_CONTENT, TYMED_ISTREAM, DV_E_FORMATETC},  // wrong medium
         {format, DVASPECT_THUMBNAIL, TYMED_HGLOBAL, DV_E_DVASPECT},
     };
     for (const Case& c : cases) {
