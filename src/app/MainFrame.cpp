@@ -334,7 +334,8 @@ LRESULT CMainFrame::OnCreate() {
         m_documentKeys = &m_view;
         m_view.SetMenuBar(&m_commandBar);
         m_progress.SetAbortTarget(m_hWnd, WM_APP_ABORT);
-        ok = m_client && CreateToolWindows() && StartWorkers(execDir);
+        m_viewDrop.SetFrame(m_hWnd);
+        ok = m_client && m_viewDrop.Register(m_client) && CreateToolWindows() && StartWorkers(execDir);
     }
 
     if (!ok) {
@@ -434,6 +435,8 @@ void CMainFrame::OnClose() {
 }
 
 void CMainFrame::OnDestroy() {
+    // The view's window still exists here; its children are destroyed after the frame.
+    (void)m_viewDrop.Revoke();
     // The viewer goes with the view; its temporary document file with the document object.
     m_view.Close(false);
     const bool stopped = StopWorkers();

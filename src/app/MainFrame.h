@@ -4,6 +4,7 @@
 
 #include "app/DeferredWork.h"
 #include "app/DocRef.h"
+#include "app/ViewDrop.h"
 #include "data/DataHistory.h"
 #include "data/DataLayout.h"
 #include "data/DataLibrary.h"
@@ -158,6 +159,8 @@ private:
     data::CDataUrls m_urls;
     win::CCommandBar m_commandBar;
     viewer::CHHViewEx m_view;
+    // Registered on the view's window while it exists.
+    CViewDropTarget m_viewDrop;
     tools::CDlgProgress m_progress;
     tools::CPropSourceOf<viewer::CHHView> m_propSource{m_view};
     tools::CDlgDocProp m_docProp{m_layout, m_propSource};

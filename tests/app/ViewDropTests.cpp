@@ -1,0 +1,187 @@
+// The document view's drop target, called as OLE calls it: what it accepts, the effects it answers, and that a
+// drop only posts the open request to the frame.
+
+#include "app/AppMessages.h"
+#include "app/ViewDrop.h"
+#include "win/DropData.h"
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+namespace {
+
+// A data object as another program offers it: several formats, each handed out in global memory.
+class CTestData final : public IDataObject {
+public:
+    CTestData& With(CLIPFORMAT format, const std::string& bytes) {
+        m_formats.emplace_back(format, bytes);
+        return *this;
+    }
+    IDataObject* Object() { return this; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        for (const auto& [offered, bytes] : m_formats) {
+            if (offered == format->cfFormat && (format->tymed & TYMED_HGLOBAL)) {
+                medium->tymed = TYMED_HGLOBAL;
+                medium->hGlobal = win::CopyToGlobal(bytes.data(), bytes.size());
+                medium->pUnkForRelease = nullptr;
+                return S_OK;
+            }
+        }
+        return DV_E_FORMATETC;
+    }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+private:
+    std::vector<std::pair<CLIPFORMAT, std::string>> m_formats;
+};
+
+std::string FileList(const std::vector<std::wstring>& names) {
+    DROPFILES header{};
+    header.pFiles = sizeof(header);
+    header.fWide = TRUE;
+    std::string bytes(reinterpret_cast<const char*>(&header), sizeof(header));
+    for (const std::wstring& name : names) {
+        bytes.append(reinterpret_cast<const char*>(name.c_str()), (name.size() + 1) * sizeof(wchar_t));
+    }
+    bytes.append(sizeof(wchar_t), '\0');
+    return bytes;
+}
+
+TEST(ViewDrop, OneFileOrAnHttpHttpsOrFtpLinkIsADocument) {
+    struct Case {
+        const char* what;
+        CTestData data;
+        DocRef::Kind kind;
+        std::wstring location;
+    };
+    Case cases[] = {
+        {"one file", CTestData().With(CF_HDROP, FileList({L"C:\\docs\\a.chm"})), DocRef::Kind::File,
+         L"C:\\docs\\a.chm"},
+        {"two files", CTestData().With(CF_HDROP, FileList({L"C:\\a.chm", L"C:\\b.chm"})), DocRef::Kind::None, L""},
+        {"no file", CTestData().With(CF_HDROP, FileList({})), DocRef::Kind::None, L""},
+        {"an http link", CTestData().With(CF_TEXT, std::string("http://host/a.chm\0", 18)), DocRef::Kind::Url,
+         L"http://host/a.chm"},
+        {"an https link with blanks", CTestData().With(CF_TEXT, " https://host/a.chm\r\n"), DocRef::Kind::Url,
+         L"https://host/a.chm"},
+        {"an ftp link", CTestData().With(CF_TEXT, "ftp://host/pub/a.chm"), DocRef::Kind::Url, L"ftp://host/pub/a.chm"},
+        {"a mailto link", CTestData().With(CF_TEXT, "mailto:someone@host"), DocRef::Kind::None, L""},
+        {"a file link", CTestData().With(CF_TEXT, "file:///C:/a.chm"), DocRef::Kind::None, L""},
+        {"two lines", CTestData().With(CF_TEXT, "http://host/a.chm\r\nhttp://host/b.chm"), DocRef::Kind::None, L""},
+        {"empty text", CTestData().With(CF_TEXT, std::string(1, '\0')), DocRef::Kind::None, L""},
+        {"plain text, then a file", CTestData().With(CF_TEXT, "some words").With(CF_HDROP, FileList({L"C:\\a.chm"})),
+         DocRef::Kind::File, L"C:\\a.chm"},
+        {"a link before a file",
+         CTestData().With(CF_TEXT, "http://host/a.chm").With(CF_HDROP, FileList({L"C:\\b.chm"})), DocRef::Kind::Url,
+         L"http://host/a.chm"},
+    };
+    for (Case& c : cases) {
+        DocRef ref;
+        EXPECT_EQ(ReadDroppedDocument(c.data.Object(), ref), c.kind != DocRef::Kind::None) << c.what;
+        EXPECT_EQ(ref.kind, c.kind) << c.what;
+        EXPECT_EQ(c.kind == DocRef::Kind::Url ? ref.url.Address().Url() : ref.path, c.location) << c.what;
+    }
+}
+
+class ViewDropTarget : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_frame = ::CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(m_frame, nullptr);
+        m_handler.SetFrame(m_frame);
+        m_target = win::CDropTarget::Create(&m_handler);
+    }
+    void TearDown() override {
+        (void)TakeRequest();
+        ::DestroyWindow(m_frame);
+    }
+
+    // The open request the frame received, if any.
+    std::unique_ptr<DocRef> TakeRequest() {
+        MSG msg{};
+        if (!::PeekMessageW(&msg, m_frame, WM_APP_OPEN_REQUEST, WM_APP_OPEN_REQUEST, PM_REMOVE)) {
+            return nullptr;
+        }
+        EXPECT_EQ(msg.lParam, 0);
+        return TakeObject<WM_APP_OPEN_REQUEST>(msg.wParam);
+    }
+
+    // Enters, moves over and drops as OLE does; the effects answered on entering and on dropping.
+    std::pair<DWORD, DWORD> DragAndDrop(IDataObject* data, DWORD allowed, DWORD keys = MK_LBUTTON) {
+        DWORD entered = allowed;
+        EXPECT_EQ(m_target->DragEnter(data, keys, POINTL{}, &entered), S_OK);
+        DWORD over = allowed;
+        EXPECT_EQ(m_target->DragOver(keys, POINTL{}, &over), S_OK);
+        EXPECT_EQ(over, entered);
+        DWORD dropped = allowed;
+        EXPECT_EQ(m_target->Drop(data, keys & ~MK_LBUTTON, POINTL{}, &dropped), S_OK);
+        return {entered, dropped};
+    }
+
+    HWND m_frame = nullptr;
+    CViewDropTarget m_handler;
+    win::CComPtr<win::CDropTarget> m_target;
+};
+
+TEST_F(ViewDropTarget, ADropPostsTheOpenRequestWithTheEffectTheSourceAllows) {
+    CTestData file;
+    file.With(CF_HDROP, FileList({L"C:\\docs\\a.chm"}));
+    const DWORD all = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    const std::pair<DWORD, DWORD> cases[] = {
+        {all, DROPEFFECT_LINK},
+        {DROPEFFECT_COPY | DROPEFFECT_MOVE, DROPEFFECT_COPY},
+        {DROPEFFECT_MOVE, DROPEFFECT_NONE}, // opening must never have the source delete its file
+    };
+    for (const auto& [allowed, expected] : cases) {
+        const auto [entered, dropped] = DragAndDrop(file.Object(), allowed);
+        EXPECT_EQ(entered, expected) << allowed;
+        EXPECT_EQ(dropped, expected) << allowed;
+        const std::unique_ptr<DocRef> request = TakeRequest();
+        ASSERT_EQ(request != nullptr, expected != DROPEFFECT_NONE) << allowed;
+        if (request) {
+            EXPECT_EQ(request->kind, DocRef::Kind::File);
+            EXPECT_EQ(request->path, L"C:\\docs\\a.chm");
+        }
+    }
+}
+
+TEST_F(ViewDropTarget, TwoFilesADisabledFrameOrALeftDragPostNothing) {
+    CTestData two;
+    two.With(CF_HDROP, FileList({L"C:\\a.chm", L"C:\\b.chm"}));
+    EXPECT_EQ(DragAndDrop(two.Object(), DROPEFFECT_COPY | DROPEFFECT_LINK),
+              std::make_pair(DWORD{DROPEFFECT_NONE}, DWORD{DROPEFFECT_NONE}));
+    EXPECT_EQ(TakeRequest(), nullptr);
+
+    CTestData link;
+    link.With(CF_TEXT, "http://host/a.chm");
+    ::EnableWindow(m_frame, FALSE);
+    EXPECT_EQ(DragAndDrop(link.Object(), DROPEFFECT_COPY | DROPEFFECT_LINK),
+              std::make_pair(DWORD{DROPEFFECT_NONE}, DWORD{DROPEFFECT_NONE}));
+    EXPECT_EQ(TakeRequest(), nullptr);
+    ::EnableWindow(m_frame, TRUE);
+
+    DWORD effect = DROPEFFECT_LINK;
+    EXPECT_EQ(m_target->DragEnter(link.Object(), MK_LBUTTON, POINTL{}, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_LINK));
+    EXPECT_EQ(m_target->DragLeave(), S_OK);
+    effect = DROPEFFECT_LINK;
+    EXPECT_EQ(m_target->Drop(link.Object(), 0, POINTL{}, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+    EXPECT_EQ(TakeRequest(), nullptr);
+}
+
+} // namespace
