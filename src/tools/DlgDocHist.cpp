@@ -2,6 +2,8 @@
 
 #include "tools/DocClip.h"
 #include "tools/PropRows.h"
+#include "win/Clipboard.h"
+#include "win/DropData.h"
 #include "win/Handles.h"
 #include "win/MessageBox.h"
 #include "win/Module.h"
@@ -151,6 +153,23 @@ bool CDlgDocHist::CopySelected() {
     return true;
 }
 
+void CDlgDocHist::DragEntry(HTREEITEM item) {
+    // The entry is read before the drag: the drag's loop may rebuild the tree under it.
+    data::CDataDoc doc;
+    std::string utf8;
+    if (!IsDocKind(m_tree.GetKind(item)) ||
+        !m_history.GetDoc(static_cast<data::NodeHandle>(m_tree.GetData(item)), doc) ||
+        !BuildDocExchangeText(doc, utf8)) {
+        return;
+    }
+    // The history keeps its entries: a drop elsewhere copies.
+    DWORD effect = DROPEFFECT_NONE;
+    if (!win::StartDrag(static_cast<CLIPFORMAT>(win::DataFolderFormat()), DROPEFFECT_COPY, utf8.c_str(),
+                        utf8.size() + 1, effect)) {
+        win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
+    }
+}
+
 bool CDlgDocHist::DeleteSelected() {
     // Only the key survives the question: the tree may be rebuilt while the box is up.
     const bool all = m_tree.GetKind(m_tree.GetSelection()) == TreeItemKind::Group;
@@ -228,6 +247,10 @@ bool CDlgDocHist::OnNotify(const NMHDR& header, LRESULT& result) {
         if (!m_tree.IsBuilding()) {
             ShowSelected();
         }
+        result = 0;
+        return true;
+    case TVN_BEGINDRAGW:
+        DragEntry(reinterpret_cast<const NMTREEVIEWW&>(header).itemNew.hItem);
         result = 0;
         return true;
     case TVN_ITEMEXPANDEDW:

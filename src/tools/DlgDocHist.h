@@ -64,6 +64,8 @@ private:
     void ShowSelected();
     bool OpenSelected(bool newWindow, bool confirm);
     bool CopySelected();
+    // Drags the entry as the library's exchange text; copy only.
+    void DragEntry(HTREEITEM item);
     bool DeleteSelected();
     void ShowTreeMenu(POINT screen);
     [[nodiscard]] bool OnNotify(const NMHDR& header, LRESULT& result);

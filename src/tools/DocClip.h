@@ -10,8 +10,6 @@
 
 namespace tools {
 
-inline constexpr wchar_t kDataFolderFormat[] = L"folivex data folder";
-
 // The document element alone (not wrapped in a folder), so a paste into the library adds a document.
 [[nodiscard]] bool BuildDocExchangeText(const data::CDataDoc& doc, std::string& utf8);
 // Puts the record on the clipboard for `owner`; false when the clipboard could not take it.

@@ -1,5 +1,6 @@
 #include "tools/ListProp.h"
 
+#include "win/Clipboard.h"
 #include "win/Handles.h"
 #include "win/Module.h"
 #include "win/Strings.h"
@@ -9,7 +10,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace tools {
 
@@ -124,28 +124,8 @@ bool CListProp::Copy(HWND owner, bool contentOnly) const {
     if (text.empty()) {
         return true;
     }
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (!memory) {
-        return false;
-    }
-    if (void* data = ::GlobalLock(memory)) {
-        std::memcpy(data, text.c_str(), bytes);
-        ::GlobalUnlock(memory);
-    } else {
-        ::GlobalFree(memory);
-        return false;
-    }
-    if (!::OpenClipboard(owner)) {
-        ::GlobalFree(memory);
-        return false;
-    }
-    bool ok = ::EmptyClipboard() && ::SetClipboardData(CF_UNICODETEXT, memory);
-    if (!ok) {
-        ::GlobalFree(memory);
-    }
-    ok = ::CloseClipboard() && ok;
-    return ok;
+    win::CClipboard clipboard(owner);
+    return clipboard.IsOpen() && clipboard.SetText(text);
 }
 
 void CListProp::ShowContextMenu(HWND target, POINT screen) const {

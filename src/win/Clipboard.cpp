@@ -44,11 +44,13 @@ bool CClipboard::SetBytes(UINT format, const void* bytes, size_t size) {
     if (!memory) {
         return false;
     }
-    // Once set, the memory belongs to the system.
-    if (!::EmptyClipboard() || !::SetClipboardData(format, memory)) {
+    // The first format set replaces what the clipboard held; later ones join it. Once set, the memory
+    // belongs to the system.
+    if ((!m_emptied && !::EmptyClipboard()) || !::SetClipboardData(format, memory)) {
         ::GlobalFree(memory);
         return false;
     }
+    m_emptied = true;
     return true;
 }
 

@@ -28,7 +28,8 @@ public:
     [[nodiscard]] bool GetText(UINT format, std::string& text) const;
     [[nodiscard]] bool GetText(std::wstring& text) const;
 
-    // Replaces the clipboard's content with the bytes; nothing is left allocated when a step fails.
+    // The first call while open replaces the clipboard's content, later ones add their format; nothing is
+    // left allocated when a step fails.
     [[nodiscard]] bool SetBytes(UINT format, const void* bytes, size_t size);
     // Narrow text with its terminating zero in the given format.
     [[nodiscard]] bool SetText(UINT format, std::string_view text);
@@ -37,6 +38,7 @@ public:
 
 private:
     bool m_open = false;
+    bool m_emptied = false;
 };
 
 } // namespace win

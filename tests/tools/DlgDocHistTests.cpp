@@ -5,6 +5,11 @@
 
 #include "common/TempFolder.h"
 #include "tools/DlgDocHist.h"
+#include "tools/DocClip.h"
+#include "win/Clipboard.h"
+#include "win/Strings.h"
+#include "common/RecorderWindow.h"
+#include "data/DataLibrary.h"
 
 #include "resource.h"
 
@@ -158,6 +163,38 @@ TEST(DlgDocHist, AChangeRebuildsLaterKeepingTheSelectionAndSkipsWhatItCannotShow
     EXPECT_FALSE(dialog.IsCommandEnabled(ID_FILE_OPEN));
     EXPECT_EQ(ListView_GetItemCount(list), 0);
     ::DestroyWindow(hwnd);
+}
+
+// What a history entry's copy (and drag) carries pastes into the library as a document, not as a folder, with
+// every field; and it reaches the clipboard in the registered format and as text.
+TEST(HistoryExchange, ACopiedEntryPastesIntoTheLibraryAsTheSameDocument) {
+    data::CDataDoc doc;
+    doc.title = L"Q&A <日本語> 𠀋";
+    doc.time = 1700000000;
+    doc.file.path = L"C:\\docs\\a&b.chm";
+    doc.topic.path = L"/x.html";
+    std::string utf8;
+    ASSERT_TRUE(tools::BuildDocExchangeText(doc, utf8));
+    CTempFolder folder;
+    data::CDataLibrary library;
+    library.SetFolder(folder.Path());
+    const data::NodeHandle inserted = library.InsertXml(utf8, library.GetRoot(), data::NodePosition::End());
+    ASSERT_NE(inserted, data::kNoNode);
+    EXPECT_EQ(library.GetKind(inserted), data::NodeKind::Doc);
+    data::CDataDoc pasted;
+    ASSERT_TRUE(library.GetDoc(inserted, pasted));
+    EXPECT_TRUE(pasted == doc);
+
+    CRecorderWindow owner;
+    ASSERT_TRUE(tools::CopyDocToClipboard(owner.Get(), doc));
+    win::CClipboard clipboard(owner.Get());
+    ASSERT_TRUE(clipboard.IsOpen());
+    std::string copied;
+    std::wstring text;
+    ASSERT_TRUE(clipboard.GetText(win::DataFolderFormat(), copied));
+    EXPECT_EQ(copied, utf8);
+    ASSERT_TRUE(clipboard.GetText(text));
+    EXPECT_EQ(text, win::Utf8ToWide(utf8));
 }
 
 } // namespace
