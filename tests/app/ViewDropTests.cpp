@@ -1,6 +1,7 @@
 // The document view's drop target, called as OLE calls it: what it accepts, the effects it answers, and that a
 // drop only posts the open request to the frame.
 
+#include "common/DropTestData.h"
 #include "app/AppMessages.h"
 #include "app/ViewDrop.h"
 #include "win/DropData.h"
@@ -12,7 +13,7 @@
 namespace {
 
 // A data object as another program offers it: several formats, each handed out in global memory.
-class CTestData final : public IDataObject {
+class CTestData final : public CStubDataObject {
 public:
     CTestData& With(CLIPFORMAT format, const std::string& bytes) {
         m_formats.emplace_back(format, bytes);
@@ -20,12 +21,6 @@ public:
     }
     IDataObject* Object() { return this; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
         for (const auto& [offered, bytes] : m_formats) {
             if (offered == format->cfFormat && (format->tymed & TYMED_HGLOBAL)) {
@@ -37,30 +32,10 @@ public:
         }
         return DV_E_FORMATETC;
     }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
 
 private:
     std::vector<std::pair<CLIPFORMAT, std::string>> m_formats;
 };
-
-std::string FileList(const std::vector<std::wstring>& names) {
-    DROPFILES header{};
-    header.pFiles = sizeof(header);
-    header.fWide = TRUE;
-    std::string bytes(reinterpret_cast<const char*>(&header), sizeof(header));
-    for (const std::wstring& name : names) {
-        bytes.append(reinterpret_cast<const char*>(name.c_str()), (name.size() + 1) * sizeof(wchar_t));
-    }
-    bytes.append(sizeof(wchar_t), '\0');
-    return bytes;
-}
 
 TEST(ViewDrop, OneFileOrAnHttpHttpsOrFtpLinkIsADocument) {
     struct Case {

@@ -1,6 +1,7 @@
 // Dropping onto the document view of a real folivex.exe: this test process is the drag source, so each drop
 // crosses processes through OLE as one from another program does.
 
+#include "common/DropTestData.h"
 #include "common/TestFiles.h"
 #include "driver/Documents.h"
 #include "driver/FolivexProcess.h"
@@ -34,17 +35,6 @@ private:
     int m_steps = 0;
 };
 
-std::string FileList(const std::vector<std::wstring>& names) {
-    DROPFILES header{};
-    header.pFiles = sizeof(header);
-    header.fWide = TRUE;
-    std::string bytes(reinterpret_cast<const char*>(&header), sizeof(header));
-    for (const std::wstring& name : names) {
-        bytes.append(reinterpret_cast<const char*>(name.c_str()), (name.size() + 1) * sizeof(wchar_t));
-    }
-    bytes.append(sizeof(wchar_t), '\0');
-    return bytes;
-}
 
 class Drops : public ::testing::Test {
 protected:
@@ -66,12 +56,7 @@ protected:
         RECT area{};
         ::GetWindowRect(view, &area);
         ::SetCursorPos((area.left + area.right) / 2, (area.top + area.bottom) / 2);
-        win::CComPtr<win::CDropData> data = win::CDropData::Create();
-        FORMATETC description{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-        STGMEDIUM medium{};
-        medium.tymed = TYMED_HGLOBAL;
-        medium.hGlobal = win::CopyToGlobal(bytes.data(), bytes.size());
-        EXPECT_EQ(data->SetData(&description, &medium, TRUE), S_OK);
+        const win::CComPtr<win::CDropData> data = DataWith(format, bytes);
         CTestDropSource source;
         DWORD effect = DROPEFFECT_NONE;
         EXPECT_TRUE(SUCCEEDED(::DoDragDrop(data.Get(), &source, DROPEFFECT_COPY | DROPEFFECT_LINK, &effect)));

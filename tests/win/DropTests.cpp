@@ -1,6 +1,7 @@
 // The drag-and-drop and clipboard pieces: the data object's answers, the effects, the drop source, and the
 // readers that take untrusted data from other programs.
 
+#include "common/DropTestData.h"
 #include "win/Clipboard.h"
 #include "win/DropData.h"
 #include "win/DropTarget.h"
@@ -12,33 +13,6 @@
 #include <cstring>
 
 namespace {
-
-win::CComPtr<win::CDropData> DataWith(CLIPFORMAT format, const std::string& bytes) {
-    win::CComPtr<win::CDropData> data = win::CDropData::Create();
-    FORMATETC description{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium{};
-    medium.tymed = TYMED_HGLOBAL;
-    medium.hGlobal = win::CopyToGlobal(bytes.data(), bytes.size());
-    EXPECT_EQ(data->SetData(&description, &medium, TRUE), S_OK);
-    return data;
-}
-
-// A dropped file list as the shell builds it: the header, then the names, then an empty name.
-std::string FileList(const std::vector<std::wstring>& names, bool wide = true) {
-    DROPFILES header{};
-    header.pFiles = sizeof(header);
-    header.fWide = wide;
-    std::string bytes(reinterpret_cast<const char*>(&header), sizeof(header));
-    for (const std::wstring& name : names) {
-        if (wide) {
-            bytes.append(reinterpret_cast<const char*>(name.c_str()), (name.size() + 1) * sizeof(wchar_t));
-        } else {
-            bytes.append(std::string(name.begin(), name.end()) + '\0');
-        }
-    }
-    bytes.append(wide ? sizeof(wchar_t) : 1, '\0');
-    return bytes;
-}
 
 TEST(DropData, AnswersOnlyTheFormatItHoldsAndHandsOutACopyEachTime) {
     const CLIPFORMAT format = static_cast<CLIPFORMAT>(win::DataFolderFormat());
@@ -120,15 +94,9 @@ TEST(DropData, StoresOneNonEmptyGlobalBlockOnlyWithItsOwnership) {
 }
 
 // Another program's data object that answers with a stream whatever is asked.
-class CStreamData final : public IDataObject {
+class CStreamData final : public CStubDataObject {
 public:
     explicit CStreamData(IStream* stream) : m_stream(stream) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC*, STGMEDIUM* medium) override {
         medium->tymed = TYMED_ISTREAM;
         medium->pstm = m_stream;
@@ -136,14 +104,7 @@ public:
         m_stream->AddRef();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
 
 private:
     IStream* m_stream;
