@@ -11,6 +11,9 @@
 #include "resource.h"
 
 bool CMainFrame::CreateToolWindows() {
+    // Their context menus show the command bar's images.
+    m_docProp.SetMenuBar(&m_commandBar);
+    m_docHist.SetMenuBar(&m_commandBar);
     // In the order the frame creates them: properties first, then the history.
     return m_docProp.CreateTool(m_hWnd) != nullptr && m_docHist.CreateTool(m_hWnd) != nullptr;
 }

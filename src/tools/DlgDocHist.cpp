@@ -3,6 +3,7 @@
 #include "tools/DocClip.h"
 #include "tools/PropRows.h"
 #include "win/Clipboard.h"
+#include "win/ContextMenu.h"
 #include "win/DropData.h"
 #include "win/Handles.h"
 #include "win/MessageBox.h"
@@ -205,18 +206,15 @@ void CDlgDocHist::ShowTreeMenu(POINT screen) {
     } else if (const HTREEITEM item = m_tree.ItemAt(screen)) {
         (void)TreeView_SelectItem(m_tree.m_hWnd, item);
     }
-    win::CMenu menu(::LoadMenuW(win::CAppModule::ResourceInstance(), MAKEINTRESOURCEW(IDR_HISTORY_TREE)));
-    if (!menu) {
+    win::CContextMenu menu(m_hWnd, m_menuBar);
+    if (!menu.SetMenu(IDR_HISTORY_TREE, 0)) {
         return;
     }
-    const HMENU popup = ::GetSubMenu(menu.Get(), 0);
     for (const UINT id : {ID_FILE_OPEN, ID_FILE_NEW_WINDOW, ID_OPEN_CONFIRM, ID_EDIT_COPY, ID_ITEM_ACTION}) {
-        ::EnableMenuItem(popup, id, MF_BYCOMMAND | (IsCommandEnabled(id) ? MF_ENABLED : MF_GRAYED));
+        ::EnableMenuItem(menu.Popup(), id, MF_BYCOMMAND | (IsCommandEnabled(id) ? MF_ENABLED : MF_GRAYED));
     }
     // The command runs here rather than through WM_COMMAND, where the list's commands share its ids.
-    const auto chosen = static_cast<UINT>(::TrackPopupMenu(
-        popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, screen.x, screen.y, 0, m_hWnd, nullptr));
-    if (chosen != 0) {
+    if (const UINT chosen = menu.Track(screen); chosen != 0) {
         (void)RunTreeCommand(chosen);
     }
 }
@@ -303,7 +301,7 @@ bool CDlgDocHist::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
         break;
     case WM_CONTEXTMENU:
         if (reinterpret_cast<HWND>(wp) == m_list.m_hWnd) {
-            m_list.ShowContextMenu(m_hWnd, {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+            m_list.ShowContextMenu(m_hWnd, {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, m_menuBar);
             result = 0;
             return true;
         }

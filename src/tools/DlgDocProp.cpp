@@ -122,7 +122,7 @@ bool CDlgDocProp::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
         return true;
     case WM_CONTEXTMENU:
         if (reinterpret_cast<HWND>(wp) == m_list.m_hWnd) {
-            m_list.ShowContextMenu(m_hWnd, {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+            m_list.ShowContextMenu(m_hWnd, {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, m_menuBar);
             result = 0;
             return true;
         }

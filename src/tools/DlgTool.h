@@ -5,6 +5,7 @@
 // translating its own keys before the main window's tables see them.
 
 #include "data/DataLayout.h"
+#include "win/CommandBar.h"
 #include "win/Dialog.h"
 #include "win/MessageLoop.h"
 
@@ -35,6 +36,8 @@ public:
     [[nodiscard]] data::CDataWindow BuildRecord() const;
     bool ApplyRecord(const data::CDataWindow& record);
     [[nodiscard]] const std::wstring& LayoutName() const noexcept { return m_layoutName; }
+    // The main window's command bar, whose images the context menus show; may stay null.
+    void SetMenuBar(win::CCommandBar* bar) noexcept { m_menuBar = bar; }
 
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
@@ -50,6 +53,7 @@ protected:
     virtual bool TranslateToolKeys(MSG&) { return false; }
 
     win::CResizeAnchors m_anchors;
+    win::CCommandBar* m_menuBar = nullptr;
 
 private:
     // A second filter, added after the dialog's own, so it is asked first.

@@ -1,6 +1,7 @@
 #include "tools/ListProp.h"
 
 #include "win/Clipboard.h"
+#include "win/ContextMenu.h"
 #include "win/Handles.h"
 #include "win/Module.h"
 #include "win/Strings.h"
@@ -128,7 +129,7 @@ bool CListProp::Copy(HWND owner, bool contentOnly) const {
     return clipboard.IsOpen() && clipboard.SetText(text);
 }
 
-void CListProp::ShowContextMenu(HWND target, POINT screen) const {
+void CListProp::ShowContextMenu(HWND target, POINT screen, win::CCommandBar* bar) const {
     if (!m_hWnd) {
         return;
     }
@@ -142,17 +143,20 @@ void CListProp::ShowContextMenu(HWND target, POINT screen) const {
         screen = {rc.left, rc.bottom};
         ::ClientToScreen(m_hWnd, &screen);
     }
-    win::CMenu menu(::LoadMenuW(win::CAppModule::ResourceInstance(), MAKEINTRESOURCEW(IDR_PROPERTY_LIST)));
-    if (!menu) {
+    win::CContextMenu menu(target, bar);
+    if (!menu.SetMenu(IDR_PROPERTY_LIST, 0)) {
         return;
     }
-    HMENU popup = ::GetSubMenu(menu.Get(), 0);
+    const HMENU popup = menu.Popup();
     const bool any = GetCount() > 0;
     const bool selected = ListView_GetSelectedCount(m_hWnd) > 0;
     ::EnableMenuItem(popup, ID_EDIT_COPY, MF_BYCOMMAND | (selected ? MF_ENABLED : MF_GRAYED));
     ::EnableMenuItem(popup, ID_ITEM_ACTION, MF_BYCOMMAND | (selected ? MF_ENABLED : MF_GRAYED));
     ::EnableMenuItem(popup, ID_EDIT_SELECT_ALL, MF_BYCOMMAND | (any ? MF_ENABLED : MF_GRAYED));
-    ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, target, nullptr);
+    // The command comes back from the list itself, so the window can tell it from its other controls'.
+    if (const UINT command = menu.Track(screen)) {
+        ::PostMessageW(target, WM_COMMAND, MAKEWPARAM(command, 0), reinterpret_cast<LPARAM>(m_hWnd));
+    }
 }
 
 bool CListProp::TranslateKeys(HWND target, MSG& msg) const {

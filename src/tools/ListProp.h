@@ -3,6 +3,7 @@
 // with its copy commands. It wraps a report-style list view of a dialog; the dialog owns the control.
 
 #include "tools/PropRows.h"
+#include "win/CommandBar.h"
 #include "win/Window.h"
 
 namespace tools {
@@ -23,7 +24,8 @@ public:
     bool Copy(HWND owner, bool contentOnly) const;
     // The list's context menu at a screen point (-1, -1: under the selection, asked for by the keyboard);
     // its commands go to `target`.
-    void ShowContextMenu(HWND target, POINT screen) const;
+    // Menu 150 at the point (under the focused row when asked for from the keyboard), with the bar's images.
+    void ShowContextMenu(HWND target, POINT screen, win::CCommandBar* bar) const;
     // The list's own keys (copy, select all) while it has the focus; true when one became a command of `target`.
     bool TranslateKeys(HWND target, MSG& msg) const;
     [[nodiscard]] static bool IsOwnCommand(UINT id) noexcept;

@@ -3,6 +3,7 @@
 #include "win/Module.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace win {
@@ -262,6 +263,20 @@ bool CCommandBar::TrackPopup(HMENU popup, int x, int y) {
     if (command && m_notify) {
         ::SendMessageW(m_notify, WM_COMMAND, MAKEWPARAM(command, 0), 0);
     }
+    return command != 0 || ::GetLastError() == 0;
+}
+
+bool CCommandBar::TrackPopupFor(HWND owner, HMENU popup, POINT at, UINT& command) {
+    command = 0;
+    if (!popup || !m_hWnd || !owner) {
+        return false;
+    }
+    // The menu messages the bar passes on go to the menu's own window while it is shown.
+    const HWND notify = std::exchange(m_notify, owner);
+    ::SetLastError(0);
+    command = static_cast<UINT>(::TrackPopupMenuEx(
+        popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, m_hWnd, nullptr));
+    m_notify = notify;
     return command != 0 || ::GetLastError() == 0;
 }
 

@@ -41,6 +41,9 @@ public:
     // Shows `popup` as a context menu at screen point (x, y) with the bar's images and the notify window's
     // item states; the chosen command goes to the notify window. False when the menu could not be shown.
     bool TrackPopup(HMENU popup, int x, int y);
+    // The same for another window: `owner` states the items (WM_INITMENUPOPUP) and the chosen command, 0 for
+    // none, is returned rather than sent. False when the menu could not be shown.
+    bool TrackPopupFor(HWND owner, HMENU popup, POINT at, UINT& command);
 
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 

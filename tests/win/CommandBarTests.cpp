@@ -1,4 +1,5 @@
 #include "win/CommandBar.h"
+#include "win/ContextMenu.h"
 #include "win/Module.h"
 
 #include "resource.h"
@@ -93,6 +94,27 @@ TEST_F(CommandBarTest, KeyboardOpenedMenuSendsTheChosenCommandToItsWindow) {
     EXPECT_FALSE(m_bar.IsTracking());
     EXPECT_EQ(command, static_cast<UINT>(ID_FILE_OPEN));
     ::RemoveWindowSubclass(m_frame, &CCommandSink::Proc, 1);
+}
+
+TEST(ContextMenu, OnlyTheKeyboardsPointOpensAtTheOwnersCorner) {
+    const HWND owner =
+        ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 120, 80, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    const struct {
+        POINT asked;
+        POINT placed;
+    } cases[] = {
+        {{-1, -1}, {120, 80}},    // from the keyboard
+        {{-1, 40}, {-1, 40}},     // a monitor left of the primary one
+        {{-300, -20}, {-300, -20}},
+        {{500, 600}, {500, 600}},
+    };
+    for (const auto& c : cases) {
+        const POINT placed = win::CContextMenu::Placement(c.asked, owner);
+        EXPECT_EQ(placed.x, c.placed.x) << c.asked.x << "," << c.asked.y;
+        EXPECT_EQ(placed.y, c.placed.y) << c.asked.x << "," << c.asked.y;
+    }
+    ::DestroyWindow(owner);
 }
 
 } // namespace
