@@ -46,9 +46,7 @@ TEST(MainPlacement, FirstCloseWritesTheLayoutFileAndTheNextStartRestoresIt) {
 
     // A program finding that file opens where the window was left.
     CFolivexProcess next;
-    ASSERT_TRUE(next.Prepare());
-    ASSERT_TRUE(::CopyFileW(layout.c_str(), (next.DataFolder() + L"\\chmlay.xml").c_str(), FALSE));
-    ASSERT_TRUE(next.Start());
+    ASSERT_TRUE(next.StartWithFileOf(first, L"chmlay.xml"));
     const HWND again = next.WaitForMainWindow();
     ASSERT_NE(again, nullptr);
     const RECT restored = NormalRect(again);

@@ -87,9 +87,7 @@ TEST(PropertyWindow, ListsTheOpenDocumentAndComesBackWhereItWasLeft) {
         << text;
 
     CFolivexProcess next;
-    ASSERT_TRUE(next.Prepare());
-    ASSERT_TRUE(::CopyFileW(layout.c_str(), (next.DataFolder() + L"\\chmlay.xml").c_str(), FALSE));
-    ASSERT_TRUE(next.Start());
+    ASSERT_TRUE(next.StartWithFileOf(app, L"chmlay.xml"));
     const HWND again = next.WaitForMainWindow();
     ASSERT_NE(again, nullptr);
     const HWND restored = WaitForPropertyWindow(again);
@@ -114,27 +112,6 @@ TEST(PropertyWindow, ListsTheOpenDocumentAndComesBackWhereItWasLeft) {
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(restored); }));
     ASSERT_TRUE(next.Close());
     EXPECT_EQ(next.WaitForExit(), 0u);
-}
-
-// A downloaded document's record names its address instead of a file path, and HTTP has no passive-mode row.
-TEST(PropertyWindow, ADownloadedDocumentListsItsAddress) {
-    const std::wstring url = L"http://127.0.0.1:" + std::to_wstring(FOLIVEX_TEST_HTTP_PORT) + L"/doc/alpha.chm";
-    CFolivexProcess app;
-    ASSERT_TRUE(app.Start({url}));
-    const HWND frame = app.WaitForMainWindow();
-    ASSERT_NE(frame, nullptr);
-    ASSERT_TRUE(app.WaitForCaption(L"Alpha Document - Folivex"));
-    ASSERT_TRUE(app.SendCommand(ID_VIEW_PROPERTY));
-    const HWND dialog = WaitForPropertyWindow(frame);
-    ASSERT_NE(dialog, nullptr);
-    const HWND list = ::GetDlgItem(dialog, IDC_PROP_LIST);
-    EXPECT_TRUE(WaitForColumn(list, 0, {L"タイトル", L"ファイル名", L"URL", L"開いた日時"}));
-    const auto contents = ListViewTexts(list, 1);
-    ASSERT_TRUE(contents.has_value() && contents->size() == 4u);
-    EXPECT_EQ((*contents)[1], L"alpha.chm");
-    EXPECT_EQ((*contents)[2], url);
-    ASSERT_TRUE(app.Close());
-    EXPECT_EQ(app.WaitForExit(), 0u);
 }
 
 } // namespace

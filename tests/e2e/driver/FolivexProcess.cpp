@@ -90,6 +90,12 @@ bool CFolivexProcess::StartBeside(const CFolivexProcess& owner, const std::vecto
     return Start(args, currentFolder.empty() ? owner.DataFolder() : currentFolder);
 }
 
+bool CFolivexProcess::StartWithFileOf(const CFolivexProcess& previous, const std::wstring& name) {
+    return Prepare() &&
+           ::CopyFileW((previous.DataFolder() + L"\\" + name).c_str(), (DataFolder() + L"\\" + name).c_str(), FALSE) &&
+           Start();
+}
+
 HWND CFolivexProcess::FocusedWindow() const {
     const DWORD thread = m_mainWindow ? ::GetWindowThreadProcessId(m_mainWindow, nullptr) : 0;
     GUITHREADINFO info{};

@@ -40,6 +40,9 @@ public:
     [[nodiscard]] bool StartBeside(const CFolivexProcess& owner, const std::vector<std::wstring>& args,
                                    const std::wstring& currentFolder = {});
 
+    // Starts in a fresh folder that holds a copy of `previous`'s data file `name`, as a later run finds it.
+    [[nodiscard]] bool StartWithFileOf(const CFolivexProcess& previous, const std::wstring& name);
+
     // The window with the keyboard focus in the process's window thread; nullptr when there is none.
     [[nodiscard]] HWND FocusedWindow() const;
 
