@@ -39,7 +39,7 @@ HWND WaitForHistoryWindow(const CFolivexProcess& app) {
 }
 
 // The group item and the texts of its children, once the tree reads as expected.
-bool WaitForEntries(HWND tree, const Texts& expected, HTREEITEM* group = nullptr) {
+bool WaitForEntries(HWND tree, const Texts& expected, HTREEITEM* group = nullptr, Timeout timeout = kDefaultTimeout) {
     return WaitUntil([&] {
         const auto top = TreeViewChildren(tree, nullptr);
         if (!top || top->size() != 1 || (*top)[0].text != win::LoadStr(IDS_HISTORY_GROUP)) {
@@ -54,7 +54,7 @@ bool WaitForEntries(HWND tree, const Texts& expected, HTREEITEM* group = nullptr
             *group = (*top)[0].item;
         }
         return children && texts == expected;
-    });
+    }, timeout);
 }
 
 std::wstring ItemText(const data::CDataDoc& doc) {
@@ -107,6 +107,26 @@ TEST(HistoryWindow, ShowsOpenedDocumentsLiveAndDeletesAfterAsking) {
     HTREEITEM group = nullptr;
     ASSERT_TRUE(WaitForEntries(tree, {ItemText(both[0]), alpha}, &group));
 
+    // Opening the other instance's entry replaces this instance's document.
+    const auto entries = TreeViewChildren(tree, group);
+    ASSERT_TRUE(entries.has_value() && entries->size() == 2u);
+    LRESULT selected = 0;
+    ASSERT_TRUE(SendWithTimeout(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>((*entries)[0].item),
+                                selected));
+    ASSERT_TRUE(::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0));
+    EXPECT_TRUE(app.WaitForCaption(L"Beta Document - Folivex"));
+    // The open records beta once more (the history keeps repeats); the tree follows the file.
+    std::vector<data::CDataDoc> reopened;
+    Texts texts;
+    ASSERT_TRUE(WaitUntil([&] {
+        reopened = ReadHistory(app.DataFolder());
+        if (reopened.size() != 3u || reopened[0].title != L"Beta Document") {
+            return false;
+        }
+        texts = {ItemText(reopened[0]), ItemText(reopened[1]), alpha};
+        return WaitForEntries(tree, texts, &group, Timeout{0});
+    }));
+
     // Deleting everything asks first; No keeps the tree and the file.
     auto box = AskDelete(app, dialog, tree, group);
     ASSERT_TRUE(box.has_value());
@@ -114,18 +134,19 @@ TEST(HistoryWindow, ShowsOpenedDocumentsLiveAndDeletesAfterAsking) {
     ASSERT_TRUE(PressButton(*box, IDNO));
     // The history window is a dialog too: wait for the box alone to go.
     ASSERT_TRUE(WaitUntil([&] { return !WaitForMessageBoxOf(app, Timeout{0}).has_value(); }));
-    EXPECT_EQ(ReadHistory(app.DataFolder()).size(), 2u);
-    EXPECT_TRUE(WaitForEntries(tree, {ItemText(both[0]), alpha}));
+    EXPECT_EQ(ReadHistory(app.DataFolder()).size(), 3u);
+    EXPECT_TRUE(WaitForEntries(tree, texts));
 
     // One by one: the last deletion leaves the group without children and the file without entries.
-    for (size_t left = 2; left > 0; --left) {
+    for (size_t left = 3; left > 0; --left) {
         const auto children = TreeViewChildren(tree, group);
         ASSERT_TRUE(children.has_value() && children->size() == left);
         box = AskDelete(app, dialog, tree, (*children)[0].item);
         ASSERT_TRUE(box.has_value());
         EXPECT_EQ(box->text, win::LoadStr(IDS_ASK_HISTORY_DELETE));
         ASSERT_TRUE(PressButton(*box, IDYES));
-        ASSERT_TRUE(WaitForEntries(tree, left == 2 ? Texts{alpha} : Texts{}, &group));
+        texts.erase(texts.begin());
+        ASSERT_TRUE(WaitForEntries(tree, texts, &group));
     }
     EXPECT_TRUE(ReadHistory(app.DataFolder()).empty());
     ASSERT_TRUE(app.Close());
