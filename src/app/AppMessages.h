@@ -20,6 +20,12 @@ constexpr UINT WM_APP_WATCH_ERROR = WM_APP + 8;
 constexpr UINT WM_APP_SAVED = WM_APP + 9;
 // Runs the next piece of work that had to wait (see CDeferredWork).
 constexpr UINT WM_APP_RUN_DEFERRED = WM_APP + 10;
+// A tool window was enabled or disabled (tools::CDlgTool::kOwnerEnableNotify; wParam: enabled, lParam: it).
+constexpr UINT WM_APP_TOOL_ENABLE = WM_APP + 11;
+// The settings changed in a way the frame's own layout follows (full screen's tool bar).
+constexpr UINT WM_APP_SETTINGS = WM_APP + 12;
+// Gives the focus back to the window in wParam once a modal dialog has gone.
+constexpr UINT WM_APP_RESTORE_FOCUS = WM_APP + 13;
 
 // Bits of WM_APP_RELOAD: the stores whose files are reloaded.
 constexpr DWORD kReloadSettings = 0x01;

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 HWND CMainFrame::CreateFrame() {
     return Create(nullptr, nullptr, win::LoadStr(IDS_PRODUCT_NAME), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN);
@@ -78,7 +79,13 @@ bool CMainFrame::ApplySavedPlacement(int showCmd) {
 bool CMainFrame::SaveMainPlacement() {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
-    if (!m_layout.Reset() || !::GetWindowPlacement(m_hWnd, &placement)) {
+    if (!m_layout.Reset()) {
+        return false;
+    }
+    // In full screen the layout keeps the placement from before it.
+    if (m_fullScreen.IsActive()) {
+        placement = m_fullScreen.SavedPlacement();
+    } else if (!::GetWindowPlacement(m_hWnd, &placement)) {
         return false;
     }
     const bool maximized = placement.showCmd == SW_SHOWMAXIMIZED ||
@@ -219,11 +226,36 @@ bool CMainFrame::HandleMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& re
         result = 0;
         return true;
     case WM_SYSCOMMAND:
-        if (OnSysCommand(wp, lp)) {
-            result = 0;
-            return true;
+        if (!OnSysCommand(wp, lp)) {
+            // Remembered while it runs: a maximize, minimize or restore does not carry the tool windows.
+            const UINT previous = std::exchange(m_sysCommand, static_cast<UINT>(wp & 0xFFF0));
+            DefWindowProcedure(msg, wp, lp);
+            m_sysCommand = previous;
         }
+        result = 0;
+        return true;
+    case WM_CANCELMODE:
+        m_dlgMode.OnCancelMode(m_hWnd);
         return false;
+    case WM_ENABLE:
+        m_dlgMode.OnEnable(m_hWnd, wp != 0);
+        return false;
+    case WM_APP_TOOL_ENABLE:
+        m_dlgMode.OnEnable(reinterpret_cast<HWND>(lp), wp != 0);
+        result = 0;
+        return true;
+    case WM_APP_RESTORE_FOCUS: {
+        const auto window = reinterpret_cast<HWND>(wp);
+        if (!m_dlgMode.ModalOwner() && ::IsWindow(window) && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
+            ::SetFocus(window);
+        }
+        result = 0;
+        return true;
+    }
+    case WM_APP_SETTINGS:
+        UpdateToolbarCollapse();
+        result = 0;
+        return true;
     case WM_ACTIVATE:
         OnActivate(wp);
         return false;
@@ -335,6 +367,10 @@ LRESULT CMainFrame::OnCreate() {
         m_view.SetMenuBar(&m_commandBar);
         m_progress.SetAbortTarget(m_hWnd, WM_APP_ABORT);
         m_viewDrop.SetFrame(m_hWnd);
+        m_fullScreen.Attach(m_hWnd);
+        m_setting.AddView(data::CDataSetting::kReloaded | data::CDataSetting::kReset |
+                              data::CDataSetting::kImported | data::CDataSetting::kToolBarChanged,
+                          m_hWnd, WM_APP_SETTINGS);
         ok = m_client && m_viewDrop.Register(m_client) && CreateToolWindows() && StartWorkers(execDir);
     }
 
@@ -426,6 +462,7 @@ void CMainFrame::OnReload(DWORD mask) {
 
 void CMainFrame::OnClose() {
     // Whatever fails here is reported and the window closes all the same.
+    (void)SetFullScreen(false);
     if (!SaveMainPlacement()) {
         win::MessageBoxFor(m_hWnd, win::TextWithDetail(IDS_ERR_LAYOUT_SAVE, m_layout.GetError()), MB_OK | MB_ICONERROR);
     }
@@ -437,6 +474,7 @@ void CMainFrame::OnClose() {
 void CMainFrame::OnDestroy() {
     // The view's window still exists here; its children are destroyed after the frame.
     (void)m_viewDrop.Revoke();
+    (void)m_setting.RemoveView(m_hWnd);
     // The viewer goes with the view; its temporary document file with the document object.
     m_view.Close(false);
     const bool stopped = StopWorkers();
@@ -477,13 +515,14 @@ void CMainFrame::UpdateLayout() {
 
 void CMainFrame::UpdateCommandStates() {
     // Commands whose windows have not been built yet stay disabled rather than doing nothing.
-    for (const UINT id : {ID_VIEW_PROPERTY, ID_VIEW_HISTORY, ID_VIEW_LIBRARY, ID_VIEW_SHORTKEY, ID_SUBWINDOW_RESET,
-                          ID_SETTING, ID_SETTING_TOPIC, ID_SHOW_MODE, ID_SHOW_FULL}) {
+    for (const UINT id : {ID_VIEW_PROPERTY, ID_VIEW_HISTORY, ID_VIEW_LIBRARY, ID_VIEW_SHORTKEY, ID_SUBWINDOW_RESET}) {
         UIEnable(id, false);
     }
-    for (const UINT id : {ID_FILE_OPEN, ID_URL_OPEN, ID_APP_ABOUT, ID_EXEC_INFO, ID_APP_EXIT}) {
+    for (const UINT id : {ID_FILE_OPEN, ID_URL_OPEN, ID_APP_ABOUT, ID_EXEC_INFO, ID_APP_EXIT, ID_SETTING,
+                          ID_SETTING_TOPIC, ID_SHOW_MODE, ID_SHOW_FULL}) {
         UIEnable(id, true);
     }
+    UISetCheck(ID_SHOW_FULL, m_fullScreen.IsActive());
     const bool shown = m_view.HasDocument();
     UIEnable(ID_FILE_CLOSE, shown);
     UIEnable(ID_FILE_SAVE, shown);
@@ -537,7 +576,7 @@ bool CMainFrame::OnCommand(UINT id) {
         Post(WM_CLOSE);
         return true;
     default:
-        return OnToolCommand(id);
+        return OnToolCommand(id) || OnModeCommand(id);
     }
 }
 

@@ -3,6 +3,7 @@
 // windows, the workers and the data stores, and is where documents are opened and closed.
 
 #include "app/DeferredWork.h"
+#include "app/DlgMode.h"
 #include "app/DocRef.h"
 #include "app/ViewDrop.h"
 #include "data/DataHistory.h"
@@ -14,11 +15,13 @@
 #include "tools/DlgDocHist.h"
 #include "tools/DlgDocProp.h"
 #include "tools/DlgProgress.h"
+#include "tools/DlgSetPages.h"
 #include "transfer/FileObjects.h"
 #include "transfer/JobThreads.h"
 #include "transfer/WatchData.h"
 #include "viewer/HHView.h"
 #include "win/CommandBar.h"
+#include "win/FullScreen.h"
 #include "win/MessageLoop.h"
 #include "win/UpdateUI.h"
 #include "win/Window.h"
@@ -41,7 +44,8 @@ class CMainFrame : public win::CWindowImpl,
                    public win::CUpdateUI,
                    private win::CMessageFilter,
                    private win::CIdleHandler,
-                   private tools::IDocOpener {
+                   private tools::IDocOpener,
+                   private tools::ISettingHost {
 public:
     static constexpr wchar_t kClassName[] = L"FolivexMainFrame";
 
@@ -67,6 +71,9 @@ public:
     // Shows the open or URL dialog pre-filled from the reference: 1 confirmed (the reference and the
     // new-window state take the user's choice), 0 cancelled, -1 failed.
     int ConfirmAndOpen(DocRef& ref, bool& newWindow);
+
+    // Full screen on or off: the rebar hides while it is on, the view lays itself out again.
+    [[nodiscard]] bool SetFullScreen(bool on);
 
     // The keyboard dispatch of every message the thread's loop retrieves (also the frame's message filter).
     bool TranslateKeys(MSG& msg);
@@ -119,6 +126,10 @@ private:
     // text, empty on success. A download brings its file information, a local file's is read from the disk.
     std::wstring ShowDocument(std::unique_ptr<transfer::CFileHandle> document, transfer::CPropDoc props,
                               const transfer::FileInformation* downloaded);
+    // Opens a start-up document here or in a new process; false when it could not be started.
+    bool OpenStartDocument(const data::CDataSetDocView& start, bool newWindow);
+    bool GetCurrentDocument(data::CDataSetDocView& start) override;
+    bool OpenTrial(const data::CDataSetDocView& start) override;
     // Adds the shown document to the history; the error text when that failed.
     std::wstring AddToHistory(const transfer::CPropDoc& props, const std::wstring& topic);
     // Runs the progress dialog until the work ends it; false (and the work abandoned) when it did not run.
@@ -149,6 +160,13 @@ private:
     bool OnToolCommand(UINT id);
     void MoveToolsWithFrame(const WINDOWPOS& pos);
     bool RequestOpen(const data::CDataDoc& doc, bool newWindow, bool confirm) override;
+    // The program's top-level windows that a modal dialog disables together.
+    [[nodiscard]] std::vector<HWND> TopLevelWindows() const;
+    // Full screen, show modes and the settings dialog (MainFrameModes.cpp).
+    bool OnModeCommand(UINT id);
+    void OnShowMode();
+    void UpdateToolbarCollapse();
+    void OnSettingDialog(int page);
 
     // Members in the order the process relies on: stores first, windows and workers after them.
     data::CDataSetting m_setting;
@@ -165,6 +183,11 @@ private:
     tools::CPropSourceOf<viewer::CHHView> m_propSource{m_view};
     tools::CDlgDocProp m_docProp{m_layout, m_propSource};
     tools::CDlgDocHist m_docHist{m_layout, m_history, m_setting, *this};
+    win::CFullScreen m_fullScreen;
+    CDlgMode m_dlgMode{[this] { return TopLevelWindows(); },
+                       [this](HWND window) { Post(WM_APP_RESTORE_FOCUS, reinterpret_cast<WPARAM>(window)); }};
+    // The system command whose default processing runs, 0 otherwise.
+    UINT m_sysCommand = 0;
     // The running document work, if any.
     std::optional<DocWork> m_work;
     CDeferredWork m_deferred;

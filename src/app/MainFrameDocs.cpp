@@ -500,23 +500,51 @@ void CMainFrame::OnCmdLine() {
         break;
     default: {
         const data::CDataSetDocView start = m_setting.GetDocView();
-        const transfer::CTopicStr topic(start.topic.path, false);
-        if (start.startDoc == data::StartDoc::File) {
-            ok = OpenFile(start.file.path, topic);
-        } else if (start.startDoc == data::StartDoc::Url) {
-            transfer::CUrlConn url;
-            ok = url.SetAddress(start.url.address);
-            url.user = start.url.user;
-            url.cache = start.url.cache ? 1 : 0;
-            url.pasv = start.url.pasv ? 1 : 0;
-            ok = ok && OpenUrl(url, topic);
-        }
+        ok = start.startDoc == data::StartDoc::None || OpenStartDocument(start, false);
         break;
     }
     }
     if (!ok) {
         ShowError(m_hWnd, IDS_ERR_DOC_OPEN);
     }
+}
+
+bool CMainFrame::OpenStartDocument(const data::CDataSetDocView& start, bool newWindow) {
+    const transfer::CTopicStr topic(start.topic.path, false);
+    if (start.startDoc == data::StartDoc::File) {
+        return newWindow ? OpenInNewWindow(start.file.path, topic) : OpenFile(start.file.path, topic);
+    }
+    transfer::CUrlConn url;
+    if (start.startDoc != data::StartDoc::Url || !url.SetAddress(start.url.address)) {
+        return false;
+    }
+    url.user = start.url.user;
+    url.cache = start.url.cache ? 1 : 0;
+    url.pasv = start.url.pasv ? 1 : 0;
+    return newWindow ? OpenInNewWindow(url, topic) : OpenUrl(url, topic);
+}
+
+bool CMainFrame::GetCurrentDocument(data::CDataSetDocView& start) {
+    const transfer::CFileHandle* document = m_view.GetDocument();
+    if (!document) {
+        return false;
+    }
+    const transfer::CPropDoc& props = m_view.GetDocProperties();
+    const transfer::CTopicStr& shown = m_view.GetTopicProperties().topic;
+    start.topic.path = shown.IsEmpty() ? document->GetProperty(L"topic") : shown.Text();
+    if (props.GetKind() == transfer::CPropDoc::Kind::Local) {
+        start.startDoc = data::StartDoc::File;
+        start.file.path = props.filePath;
+    } else {
+        start.startDoc = data::StartDoc::Url;
+        start.url = ToDataUrl(props.connection);
+    }
+    return true;
+}
+
+bool CMainFrame::OpenTrial(const data::CDataSetDocView& start) {
+    // In a process of its own: this one keeps its document and the settings dialog stays open.
+    return OpenStartDocument(start, true);
 }
 
 void CMainFrame::DiscardPendingWork() {

@@ -51,7 +51,8 @@ bool CMainFrame::OnToolCommand(UINT id) {
 }
 
 void CMainFrame::MoveToolsWithFrame(const WINDOWPOS& pos) {
-    if ((pos.flags & SWP_NOMOVE) || ::IsIconic(m_hWnd) || ::IsZoomed(m_hWnd)) {
+    if ((pos.flags & SWP_NOMOVE) || m_sysCommand == SC_MAXIMIZE || m_sysCommand == SC_MINIMIZE ||
+        m_sysCommand == SC_RESTORE || ::IsIconic(m_hWnd) || ::IsZoomed(m_hWnd)) {
         return;
     }
     // Only a move carries the tool windows: a change of size (maximize, restore, a drag of an edge) does not.

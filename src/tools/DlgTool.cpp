@@ -198,6 +198,11 @@ bool CDlgTool::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, L
         ShowTool(false);
         result = 0;
         return true;
+    case WM_ENABLE:
+        if (const HWND owner = ::GetWindow(hwnd, GW_OWNER)) {
+            ::SendMessageW(owner, kOwnerEnableNotify, wp, reinterpret_cast<LPARAM>(hwnd));
+        }
+        return false;
     case WM_COMMAND:
         // Escape and Enter of the dialog manager, and the close box: a tool window only hides.
         if (LOWORD(wp) == IDCANCEL || LOWORD(wp) == IDOK) {

@@ -18,6 +18,9 @@ public:
     // The layout store's requests: apply the saved placement (code 1), write it back (code 2).
     static constexpr UINT kApplyLayout = WM_APP + 1;
     static constexpr UINT kStoreLayout = WM_APP + 2;
+    // Sent to the owner when this window is disabled or enabled (wParam: the WM_ENABLE flag, lParam: this
+    // window), so the owner can keep every top-level window of the program disabled under a modal dialog.
+    static constexpr UINT kOwnerEnableNotify = WM_APP + 11;
 
     CDlgTool(UINT templateId, std::wstring layoutName, data::CDataLayout& layout);
     ~CDlgTool() override;

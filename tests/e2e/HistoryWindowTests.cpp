@@ -127,13 +127,15 @@ TEST(HistoryWindow, ShowsOpenedDocumentsLiveAndDeletesAfterAsking) {
         return WaitForEntries(tree, texts, &group, Timeout{0});
     }));
 
-    // Deleting everything asks first; No keeps the tree and the file.
+    // Deleting everything asks first; No keeps the tree and the file. The frame is disabled under the question.
     auto box = AskDelete(app, dialog, tree, group);
     ASSERT_TRUE(box.has_value());
     EXPECT_EQ(box->text, win::LoadStr(IDS_ASK_HISTORY_DELETE_ALL));
+    EXPECT_FALSE(::IsWindowEnabled(app.MainWindow()));
     ASSERT_TRUE(PressButton(*box, IDNO));
     // The history window is a dialog too: wait for the box alone to go.
     ASSERT_TRUE(WaitUntil([&] { return !WaitForMessageBoxOf(app, Timeout{0}).has_value(); }));
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(app.MainWindow()) != FALSE; }));
     EXPECT_EQ(ReadHistory(app.DataFolder()).size(), 3u);
     EXPECT_TRUE(WaitForEntries(tree, texts));
 
