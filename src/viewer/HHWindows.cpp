@@ -391,6 +391,9 @@ bool CHHParent::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
         result = 0;
         return true;
     case WM_HH_RELAYOUT: {
+        // The control's own layout only reads the tool bar's height: size the bar first (to nothing while
+        // it is collapsed), then lay out the panes below it.
+        SendToViewerWindow(Slot::Toolbar, TB_AUTOSIZE, 0, 0);
         const RECT client = GetClientRect();
         Send(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right - client.left, client.bottom - client.top));
         result = 0;

@@ -44,6 +44,16 @@ bool IsFullScreen(HWND window) {
            ::EqualRect(&shape.rect, &info.rcMonitor) && (shape.style & WS_CAPTION) != WS_CAPTION;
 }
 
+// The tool bars that take room: the command bar and the viewer's own.
+int ShownToolbars(HWND frame) {
+    int shown = 0;
+    for (const HWND bar : ChildWindows(frame, L"ToolbarWindow32")) {
+        RECT rc{};
+        shown += ::IsWindowVisible(bar) && ::GetWindowRect(bar, &rc) && rc.bottom > rc.top ? 1 : 0;
+    }
+    return shown;
+}
+
 TEST(ShowModes, FullScreenAndTheShowModeCycleComeBackExactlyAndCloseSavesTheNormalPlacement) {
     CFolivexProcess app;
     ASSERT_TRUE(app.Start({TestDocument(L"alpha")}));
@@ -53,10 +63,15 @@ TEST(ShowModes, FullScreenAndTheShowModeCycleComeBackExactlyAndCloseSavesTheNorm
     const Shape normal = ShapeOf(frame);
     ASSERT_FALSE(IsFullScreen(frame));
 
+    ASSERT_TRUE(WaitUntil([&] { return ShownToolbars(frame) == 2; }));
+
+    // Full screen hides the command bar and (as the settings say by default) the viewer's tool bar.
     ASSERT_TRUE(app.SendCommand(ID_SHOW_FULL));
     EXPECT_TRUE(WaitUntil([&] { return IsFullScreen(frame); }));
+    EXPECT_TRUE(WaitUntil([&] { return ShownToolbars(frame) == 0; }));
     ASSERT_TRUE(app.SendCommand(ID_SHOW_FULL));
     EXPECT_TRUE(WaitUntil([&] { return ShapeOf(frame) == normal; }));
+    EXPECT_TRUE(WaitUntil([&] { return ShownToolbars(frame) == 2; }));
 
     // Normal, maximized, full screen, normal.
     ASSERT_TRUE(app.SendCommand(ID_SHOW_MODE));
@@ -217,6 +232,20 @@ TEST_F(SettingsDialog, RefusesValuesOutOfRangeAndKeepsThePageDirty) {
     EXPECT_EQ(stored.GetComm().timeout, 20u);
     EXPECT_EQ(stored.GetHist().urlNum, 20u);
     EXPECT_EQ(stored.GetHist().docNum, 100u);
+}
+
+TEST_F(SettingsDialog, TheShownDocumentBecomesTheStartUpDocument) {
+    ASSERT_NE(Open(), nullptr);
+    const HWND page = Page(L"ドキュメントビュー");
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(ClickButton(page, IDC_SET_START_CURRENT));
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(dialog, IDOK)) != FALSE; }));
+    EXPECT_EQ(Apply(false), L"");
+    data::CDataSetting stored;
+    stored.SetFolder(app.DataFolder());
+    ASSERT_TRUE(stored.Reload());
+    EXPECT_EQ(stored.GetDocView().startDoc, data::StartDoc::File);
+    EXPECT_EQ(stored.GetDocView().file.path, TestDocument(L"alpha"));
 }
 
 TEST_F(SettingsDialog, CancelOnTheLeaveQuestionKeepsThePageAndItsEdit) {
