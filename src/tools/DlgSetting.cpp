@@ -58,24 +58,67 @@ std::unique_ptr<CDlgSet> CreatePage(int index, data::CDataSetting& setting, ISet
     }
 }
 
-int ItemIndex(HWND tree, HTREEITEM item) {
+} // namespace
+
+bool CTreeSet::Build() {
+    HTREEITEM items[16] = {};
+    for (const PageRow& row : kPages) {
+        const std::wstring title = win::LoadStr(row.title);
+        TVINSERTSTRUCTW insert{};
+        insert.hParent = row.parent ? items[row.parent] : TVI_ROOT;
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+        insert.item.pszText = const_cast<wchar_t*>(title.c_str());
+        insert.item.lParam = row.index;
+        items[row.index] = TreeView_InsertItem(m_tree, &insert);
+        if (!items[row.index]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void CTreeSet::ExpandAll(UINT code) const {
+    for (HTREEITEM item = TreeView_GetRoot(m_tree); item; item = TreeView_GetNextSibling(m_tree, item)) {
+        TreeView_Expand(m_tree, item, code);
+    }
+}
+
+HTREEITEM CTreeSet::FindPage(int index) const {
+    const HTREEITEM first = TreeView_GetRoot(m_tree);
+    // Walks every item, expanded or not: parents come before their children.
+    for (HTREEITEM item = first; item;) {
+        if (PageIndex(item) == index) {
+            return item;
+        }
+        HTREEITEM next = TreeView_GetChild(m_tree, item);
+        while (!next && item) {
+            next = TreeView_GetNextSibling(m_tree, item);
+            if (!next) {
+                item = TreeView_GetParent(m_tree, item);
+            }
+        }
+        item = next;
+    }
+    return first;
+}
+
+int CTreeSet::PageIndex(HTREEITEM item) const {
     TVITEMW data{};
     data.mask = TVIF_PARAM;
     data.hItem = item;
-    return item && TreeView_GetItem(tree, &data) ? static_cast<int>(data.lParam) : 0;
+    return item && TreeView_GetItem(m_tree, &data) ? static_cast<int>(data.lParam) : 0;
 }
 
-std::wstring ItemTitle(HWND tree, HTREEITEM item) {
+std::wstring CTreeSet::Title(HTREEITEM item) const {
     wchar_t text[128] = {};
     TVITEMW data{};
     data.mask = TVIF_TEXT;
     data.hItem = item;
     data.pszText = text;
     data.cchTextMax = static_cast<int>(std::size(text));
-    return TreeView_GetItem(tree, &data) ? std::wstring(text) : std::wstring();
+    return TreeView_GetItem(m_tree, &data) ? std::wstring(text) : std::wstring();
 }
-
-} // namespace
 
 CDlgSetting::CDlgSetting(data::CDataSetting& setting, std::wstring execDir, ISettingHost& host,
                          win::CCommandBar* bar, int initialPage)
@@ -103,7 +146,7 @@ bool CDlgSetting::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRE
         const auto item = reinterpret_cast<HTREEITEM>(lp);
         if (LeavePage()) {
             m_selecting = true;
-            TreeView_SelectItem(m_tree, item);
+            TreeView_SelectItem(m_tree.Handle(), item);
             m_selecting = false;
         }
         result = 0;
@@ -111,14 +154,14 @@ bool CDlgSetting::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRE
     }
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lp);
-        if (header->hwndFrom != m_tree) {
+        if (header->hwndFrom != m_tree.Handle()) {
             return false;
         }
         result = OnTreeNotify(*header);
         return true;
     }
     case WM_CONTEXTMENU:
-        if (reinterpret_cast<HWND>(wp) != m_tree) {
+        if (reinterpret_cast<HWND>(wp) != m_tree.Handle()) {
             return false;
         }
         OnTreeMenu({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
@@ -141,10 +184,10 @@ bool CDlgSetting::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRE
             OnMenuButton();
             break;
         case ID_ITEM_ACTION:
-            ExpandAll(TVE_EXPAND);
+            m_tree.ExpandAll(TVE_EXPAND);
             break;
         case ID_ITEM_ACTION2:
-            ExpandAll(TVE_COLLAPSE);
+            m_tree.ExpandAll(TVE_COLLAPSE);
             break;
         case ID_RESET_CURRENT:
             OnResetPage();
@@ -169,52 +212,21 @@ bool CDlgSetting::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRE
 }
 
 bool CDlgSetting::OnInitDialog() {
-    m_tree = ::GetDlgItem(m_hWnd, IDC_SET_TREE);
-    if (!m_tree) {
+    m_tree.Attach(::GetDlgItem(m_hWnd, IDC_SET_TREE));
+    if (!m_tree.Handle()) {
         return false;
     }
     CenterOn(::GetWindow(m_hWnd, GW_OWNER));
     SetDirty(false, true);
-    if (!BuildTree()) {
+    if (!m_tree.Build()) {
         return false;
     }
-    ExpandAll(TVE_EXPAND);
-    HTREEITEM select = TreeView_GetRoot(m_tree);
-    for (HTREEITEM item = select; item; item = TreeView_GetNextItem(m_tree, item, TVGN_NEXTVISIBLE)) {
-        if (ItemIndex(m_tree, item) == m_initialPage) {
-            select = item;
-            break;
-        }
-    }
+    m_tree.ExpandAll(TVE_EXPAND);
     m_selecting = true;
-    TreeView_SelectItem(m_tree, select);
+    TreeView_SelectItem(m_tree.Handle(), m_tree.FindPage(m_initialPage));
     m_selecting = false;
-    ::SetFocus(m_tree);
+    ::SetFocus(m_tree.Handle());
     return m_page != nullptr;
-}
-
-bool CDlgSetting::BuildTree() {
-    HTREEITEM items[16] = {};
-    for (const PageRow& row : kPages) {
-        const std::wstring title = win::LoadStr(row.title);
-        TVINSERTSTRUCTW insert{};
-        insert.hParent = row.parent ? items[row.parent] : TVI_ROOT;
-        insert.hInsertAfter = TVI_LAST;
-        insert.item.mask = TVIF_TEXT | TVIF_PARAM;
-        insert.item.pszText = const_cast<wchar_t*>(title.c_str());
-        insert.item.lParam = row.index;
-        items[row.index] = TreeView_InsertItem(m_tree, &insert);
-        if (!items[row.index]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-void CDlgSetting::ExpandAll(UINT code) {
-    for (HTREEITEM item = TreeView_GetRoot(m_tree); item; item = TreeView_GetNextSibling(m_tree, item)) {
-        TreeView_Expand(m_tree, item, code);
-    }
 }
 
 LRESULT CDlgSetting::OnTreeNotify(const NMHDR& header) {
@@ -252,12 +264,12 @@ bool CDlgSetting::SelectPage(HTREEITEM item) {
     SetDirty(false, true);
     m_page.reset();
     m_pageItem = item;
-    const int index = ItemIndex(m_tree, item);
+    const int index = m_tree.PageIndex(item);
     m_page = CreatePage(index, m_setting, m_host, m_execDir);
     if (!m_page) {
         return false;
     }
-    ::SetDlgItemTextW(m_hWnd, IDC_SET_TITLE, ItemTitle(m_tree, item).c_str());
+    ::SetDlgItemTextW(m_hWnd, IDC_SET_TITLE, m_tree.Title(item).c_str());
     const HWND place = ::GetDlgItem(m_hWnd, IDC_SET_PLACE);
     ::ShowWindow(place, SW_HIDE);
     const HWND page = m_page->CreatePage(m_hWnd);
@@ -363,10 +375,11 @@ void CDlgSetting::OnTreeMenu(POINT point) {
                      MF_BYCOMMAND | (m_page && m_page->CanReset() ? MF_ENABLED : MF_GRAYED));
     if (point.x == -1 && point.y == -1) {
         RECT rc{};
-        if (const HTREEITEM selected = TreeView_GetSelection(m_tree); selected &&
-                                                                      TreeView_GetItemRect(m_tree, selected, &rc, TRUE)) {
+        const HWND tree = m_tree.Handle();
+        if (const HTREEITEM selected = TreeView_GetSelection(tree);
+            selected && TreeView_GetItemRect(tree, selected, &rc, TRUE)) {
             point = {rc.left, rc.bottom};
-            ::ClientToScreen(m_tree, &point);
+            ::ClientToScreen(tree, &point);
         }
     }
     const UINT command = menu.Track(point);

@@ -12,6 +12,23 @@
 
 namespace tools {
 
+// The page tree: each item carries its page index.
+class CTreeSet {
+public:
+    void Attach(HWND tree) noexcept { m_tree = tree; }
+    [[nodiscard]] HWND Handle() const noexcept { return m_tree; }
+    // Inserts every page under its parent; false when an item could not be made.
+    [[nodiscard]] bool Build();
+    void ExpandAll(UINT code) const;
+    // The item of a page index; the first top-level item when no item has it.
+    [[nodiscard]] HTREEITEM FindPage(int index) const;
+    [[nodiscard]] int PageIndex(HTREEITEM item) const;
+    [[nodiscard]] std::wstring Title(HTREEITEM item) const;
+
+private:
+    HWND m_tree = nullptr;
+};
+
 class CDlgSetting : public win::CDialogImpl {
 public:
     // Page indexes of the tree; the caller may open the dialog at one of them.
@@ -32,7 +49,6 @@ protected:
 
 private:
     bool OnInitDialog();
-    bool BuildTree();
     bool SelectPage(HTREEITEM item);
     // Asks about unapplied changes; true when the caller may go on (applied, dropped or clean).
     bool LeavePage();
@@ -46,7 +62,6 @@ private:
     void OnResetAll();
     void OnExport();
     void OnImport();
-    void ExpandAll(UINT code);
     // Shows 40015 and keeps the dialog open.
     void ReportFailure();
     LRESULT OnTreeNotify(const NMHDR& header);
@@ -56,7 +71,7 @@ private:
     ISettingHost& m_host;
     win::CCommandBar* m_bar;
     int m_initialPage;
-    HWND m_tree = nullptr;
+    CTreeSet m_tree;
     std::unique_ptr<CDlgSet> m_page;
     HTREEITEM m_pageItem = nullptr;
     // Set while the dialog itself changes the selection: no question then.

@@ -119,8 +119,8 @@ protected:
     }
 
     // Opens the dialog; its page tree.
-    HWND Open() {
-        if (!PostCommand(app, ID_SETTING)) {
+    HWND Open(UINT command = ID_SETTING) {
+        if (!PostCommand(app, command)) {
             return nullptr;
         }
         dialog = WaitForDialog(app, L"設定");
@@ -246,6 +246,11 @@ TEST_F(SettingsDialog, TheShownDocumentBecomesTheStartUpDocument) {
     ASSERT_TRUE(stored.Reload());
     EXPECT_EQ(stored.GetDocView().startDoc, data::StartDoc::File);
     EXPECT_EQ(stored.GetDocView().file.path, TestDocument(L"alpha"));
+}
+
+TEST_F(SettingsDialog, TheTopicViewsCommandOpensAtItsPage) {
+    ASSERT_NE(Open(ID_SETTING_TOPIC), nullptr);
+    EXPECT_NE(Page(L"トピックビュー"), nullptr);
 }
 
 TEST_F(SettingsDialog, CancelOnTheLeaveQuestionKeepsThePageAndItsEdit) {
