@@ -10,8 +10,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <optional>
 #include <string>
@@ -101,11 +104,85 @@ void CloseProcess(const PROCESS_INFORMATION& info) {
     }
 }
 
+// Resident and proportional size of the process with the document open, in MB (0 when unknown).
+struct Memory {
+    double rssMb = 0;
+    double pssMb = 0;
+};
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+std::string Narrow(const std::wstring& text) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string narrow(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, narrow.data(), size, nullptr, nullptr);
+    narrow.resize(narrow.empty() ? 0 : narrow.size() - 1);
+    return narrow;
+}
+
+std::string ReadWhole(const std::string& path) {
+    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    std::string text;
+    if (file == INVALID_HANDLE_VALUE) {
+        return text;
+    }
+    char buffer[4096];
+    DWORD read = 0;
+    // Files under /proc report no size: read until the end.
+    while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+        text.append(buffer, read);
+    }
+    ::CloseHandle(file);
+    return text;
+}
+
+double KilobytesOf(const std::string& table, const char* key) {
+    const size_t at = table.find(key);
+    return at == std::string::npos ? 0 : std::atof(table.c_str() + at + std::strlen(key));
+}
+
+// Every Windows process here is a Unix process whose command line is the Windows one: the Unix side's memory
+// figures (what the machine really spends) are read from /proc through the drive that maps the root.
+Memory UnixMemory(const std::wstring& program) {
+    const std::string needle = Lower(Narrow(program));
+    Memory memory;
+    WIN32_FIND_DATAA data{};
+    const HANDLE find = ::FindFirstFileA("Z:\\proc\\*", &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return memory;
+    }
+    do {
+        const std::string name = data.cFileName;
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        std::string command = ReadWhole("Z:\\proc\\" + name + "\\cmdline");
+        std::replace(command.begin(), command.end(), '\0', ' ');
+        if (Lower(command).find(needle) == std::string::npos) {
+            continue;
+        }
+        const std::string rollup = ReadWhole("Z:\\proc\\" + name + "\\smaps_rollup");
+        memory.rssMb = KilobytesOf(rollup, "Rss:") / 1024;
+        memory.pssMb = KilobytesOf(rollup, "Pss:") / 1024;
+        break;
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+    return memory;
+}
+
 struct OpenTimes {
     double firstWindowMs; // any visible window of the process: start-up, before the document
     double titleMs;       // the window captioned with the document's title
     double answerMs;      // that window's thread back at its message loop: whatever loads with the title is done
+    Memory memory;        // with the document open and shown
 };
+
+// How long the document stays open before its memory is read: the contents tree fills after the title shows.
+constexpr DWORD kSettleMs = 1500;
 
 // Milliseconds from process creation until a visible window of it has the title in its caption; nothing when the
 // process ended or the time-out passed first.
@@ -132,7 +209,9 @@ std::optional<OpenTimes> TimeOpen(const std::wstring& program, const std::wstrin
             const double title = since();
             DWORD_PTR ignored = 0;
             ::SendMessageTimeoutW(titled.front(), WM_NULL, 0, 0, SMTO_NORMAL, kShowTimeoutMs, &ignored);
-            elapsed = OpenTimes{firstWindow.value_or(title), title, since()};
+            elapsed = OpenTimes{firstWindow.value_or(title), title, since(), {}};
+            ::Sleep(kSettleMs);
+            elapsed->memory = UnixMemory(program);
         } else if (::WaitForSingleObject(info.hProcess, 1) == WAIT_OBJECT_0 ||
                    Clock::now() - start > std::chrono::milliseconds(kShowTimeoutMs)) {
             break;
@@ -241,6 +320,7 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<double> viewerTimes;
     std::vector<double> folivexAnswers;
     std::vector<double> viewerAnswers;
+    std::vector<double> folivexRss, folivexPss, viewerRss, viewerPss, folivexFirst, viewerFirst;
     bool folivexWorks = true;
     for (int round = 0; round <= rounds; ++round) {
         const std::optional<OpenTimes> hh = TimeOpen(viewer, document, {});
@@ -263,24 +343,38 @@ int wmain(int argc, wchar_t** argv) {
         }
         viewerTimes.push_back(hh->titleMs);
         viewerAnswers.push_back(hh->answerMs);
-        std::printf("round %d: hh.exe first window %.0f, title %.0f, ready %.0f ms", round, hh->firstWindowMs,
-                    hh->titleMs, hh->answerMs);
+        viewerRss.push_back(hh->memory.rssMb);
+        viewerFirst.push_back(hh->firstWindowMs);
+        viewerPss.push_back(hh->memory.pssMb);
+        std::printf("round %d: hh.exe first window %.0f, title %.0f, ready %.0f ms, %.1f MB", round,
+                    hh->firstWindowMs, hh->titleMs, hh->answerMs, hh->memory.rssMb);
         if (own) {
             folivexTimes.push_back(own->titleMs);
             folivexAnswers.push_back(own->answerMs);
-            std::printf("; folivex first window %.0f, title %.0f, ready %.0f ms", own->firstWindowMs, own->titleMs,
-                        own->answerMs);
+            folivexRss.push_back(own->memory.rssMb);
+            folivexFirst.push_back(own->firstWindowMs);
+            folivexPss.push_back(own->memory.pssMb);
+            std::printf("; folivex first window %.0f, title %.0f, ready %.0f ms, %.1f MB", own->firstWindowMs,
+                        own->titleMs, own->answerMs, own->memory.rssMb);
         }
         std::printf("\n");
     }
 
-    std::printf("median hh.exe:  title %.0f ms, ready %.0f ms\n", Median(viewerTimes), Median(viewerAnswers));
+    std::printf("median hh.exe:  first window %.0f ms, title %.0f ms, ready %.0f ms\n", Median(viewerFirst),
+                Median(viewerTimes), Median(viewerAnswers));
     if (!folivexWorks || folivexTimes.empty()) {
-        std::printf("median folivex: n/a\nratio folivex / hh.exe: n/a (target <= 1.15)\n");
+        std::printf("median folivex: n/a\nratio folivex / hh.exe: n/a\n");
         return 1;
     }
-    std::printf("median folivex: title %.0f ms, ready %.0f ms\n", Median(folivexTimes), Median(folivexAnswers));
-    std::printf("ratio folivex / hh.exe: title %.2f, ready %.2f (target <= 1.15)\n",
-                Median(folivexTimes) / Median(viewerTimes), Median(folivexAnswers) / Median(viewerAnswers));
+    std::printf("median folivex: first window %.0f ms, title %.0f ms, ready %.0f ms\n", Median(folivexFirst),
+                Median(folivexTimes), Median(folivexAnswers));
+    std::printf("ratio folivex / hh.exe: first window %.2f (target <= 1.00), title %.2f, ready %.2f "
+                "(target <= 1.10)\n",
+                Median(folivexFirst) / Median(viewerFirst), Median(folivexTimes) / Median(viewerTimes),
+                Median(folivexAnswers) / Median(viewerAnswers));
+    std::printf("memory with the document open (median MB): hh.exe resident %.1f, proportional %.1f; folivex "
+                "resident %.1f, proportional %.1f; difference resident %+.1f (target <= +8.0)\n",
+                Median(viewerRss), Median(viewerPss), Median(folivexRss), Median(folivexPss),
+                Median(folivexRss) - Median(viewerRss));
     return 0;
 }
