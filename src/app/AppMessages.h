@@ -26,6 +26,8 @@ constexpr UINT WM_APP_TOOL_ENABLE = WM_APP + 11;
 constexpr UINT WM_APP_SETTINGS = WM_APP + 12;
 // Gives the focus back to the window in wParam once a modal dialog has gone.
 constexpr UINT WM_APP_RESTORE_FOCUS = WM_APP + 13;
+// Puts the shown tool windows back above the frame once its activation has finished.
+constexpr UINT WM_APP_RAISE_TOOLS = WM_APP + 14;
 
 // Bits of WM_APP_RELOAD: the stores whose files are reloaded.
 constexpr DWORD kReloadSettings = 0x01;

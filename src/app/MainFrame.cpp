@@ -180,6 +180,7 @@ void CMainFrame::OnCloseWhileBusy() {
 
 void CMainFrame::OnActivate(WPARAM wp) {
     if (LOWORD(wp) != WA_INACTIVE) {
+        Post(WM_APP_RAISE_TOOLS);
         return;
     }
     // Remembered for WM_SETFOCUS when the frame is active again (after a dialog, a box, another program).
@@ -262,6 +263,10 @@ bool CMainFrame::HandleMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& re
     case WM_WINDOWPOSCHANGING:
         MoveToolsWithFrame(*reinterpret_cast<const WINDOWPOS*>(lp));
         return false;
+    case WM_APP_RAISE_TOOLS:
+        KeepToolsAbove();
+        result = 0;
+        return true;
     case WM_SETFOCUS:
         RestoreFocus();
         result = 0;

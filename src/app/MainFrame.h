@@ -16,6 +16,7 @@
 #include "tools/DlgDocProp.h"
 #include "tools/DlgProgress.h"
 #include "tools/DlgSetPages.h"
+#include "tools/DlgShortKey.h"
 #include "transfer/FileObjects.h"
 #include "transfer/JobThreads.h"
 #include "transfer/WatchData.h"
@@ -49,7 +50,7 @@ class CMainFrame : public win::CWindowImpl,
 public:
     static constexpr wchar_t kClassName[] = L"FolivexMainFrame";
 
-    CMainFrame() : m_history(m_setting), m_urls(m_setting), m_view(m_setting, m_shortkey) {}
+    CMainFrame();
     ~CMainFrame() override = default;
 
     // Creates the frame at the system's default position and size; nullptr when creation was refused.
@@ -159,6 +160,7 @@ private:
     void UpdateToolCommandStates();
     bool OnToolCommand(UINT id);
     void MoveToolsWithFrame(const WINDOWPOS& pos);
+    void KeepToolsAbove();
     bool RequestOpen(const data::CDataDoc& doc, bool newWindow, bool confirm) override;
     // The program's top-level windows that a modal dialog disables together.
     [[nodiscard]] std::vector<HWND> TopLevelWindows() const;
@@ -183,6 +185,7 @@ private:
     tools::CPropSourceOf<viewer::CHHView> m_propSource{m_view};
     tools::CDlgDocProp m_docProp{m_layout, m_propSource};
     tools::CDlgDocHist m_docHist{m_layout, m_history, m_setting, *this};
+    tools::CDlgShortKey m_shortKeyWindow;
     win::CFullScreen m_fullScreen;
     CDlgMode m_dlgMode{[this] { return TopLevelWindows(); },
                        [this](HWND window) { Post(WM_APP_RESTORE_FOCUS, reinterpret_cast<WPARAM>(window)); }};

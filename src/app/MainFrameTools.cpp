@@ -4,18 +4,25 @@
 #include "app/MainFrame.h"
 
 #include "app/AppMessages.h"
+#include "app/ExeInfo.h"
 
 #include "win/MessageBox.h"
 #include "win/Strings.h"
 
 #include "resource.h"
 
+CMainFrame::CMainFrame()
+    : m_history(m_setting), m_urls(m_setting), m_view(m_setting, m_shortkey),
+      m_shortKeyWindow(m_layout, m_shortkey, m_setting, ExeInfo::GetExecDir()) {}
+
 bool CMainFrame::CreateToolWindows() {
     // Their context menus show the command bar's images.
     m_docProp.SetMenuBar(&m_commandBar);
     m_docHist.SetMenuBar(&m_commandBar);
-    // In the order the frame creates them: properties first, then the history.
-    return m_docProp.CreateTool(m_hWnd) != nullptr && m_docHist.CreateTool(m_hWnd) != nullptr;
+    m_shortKeyWindow.SetMenuBar(&m_commandBar);
+    // In the order the frame creates them: properties, the history, the shortcut keys.
+    return m_docProp.CreateTool(m_hWnd) != nullptr && m_docHist.CreateTool(m_hWnd) != nullptr &&
+           m_shortKeyWindow.CreateTool(m_hWnd) != nullptr;
 }
 
 void CMainFrame::UpdateToolCommandStates() {
@@ -23,6 +30,8 @@ void CMainFrame::UpdateToolCommandStates() {
     UISetCheck(ID_VIEW_PROPERTY, m_docProp.IsShown());
     UIEnable(ID_VIEW_HISTORY, m_docHist.m_hWnd != nullptr);
     UISetCheck(ID_VIEW_HISTORY, m_docHist.IsShown());
+    UIEnable(ID_VIEW_SHORTKEY, m_shortKeyWindow.m_hWnd != nullptr);
+    UISetCheck(ID_VIEW_SHORTKEY, m_shortKeyWindow.IsShown());
     UIEnable(ID_SUBWINDOW_RESET, true);
 }
 
@@ -38,10 +47,15 @@ bool CMainFrame::OnToolCommand(UINT id) {
             win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
         }
         return true;
+    case ID_VIEW_SHORTKEY:
+        if (!m_shortKeyWindow.Toggle()) {
+            win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
+        }
+        return true;
     case ID_SUBWINDOW_RESET:
         if (win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ASK_SUBWINDOW_RESET),
                                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES &&
-            !(m_docProp.ResetPlacement() & m_docHist.ResetPlacement())) {
+            !(m_docProp.ResetPlacement() & m_docHist.ResetPlacement() & m_shortKeyWindow.ResetPlacement())) {
             win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
         }
         return true;
@@ -67,6 +81,19 @@ void CMainFrame::MoveToolsWithFrame(const WINDOWPOS& pos) {
     if (dx != 0 || dy != 0) {
         (void)m_docProp.MoveBy(dx, dy);
         (void)m_docHist.MoveBy(dx, dy);
+        (void)m_shortKeyWindow.MoveBy(dx, dy);
+    }
+}
+
+void CMainFrame::KeepToolsAbove() {
+    // Owned windows stand above their owner; the platform here lets a reactivated owner (after a dialog, say)
+    // come over them, so they are put back right above it once the activation has finished.
+    for (const HWND tool : TopLevelWindows()) {
+        const HWND above = ::GetWindow(m_hWnd, GW_HWNDPREV);
+        if (tool != m_hWnd && tool && ::IsWindowVisible(tool)) {
+            ::SetWindowPos(tool, above ? above : HWND_TOP, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+        }
     }
 }
 

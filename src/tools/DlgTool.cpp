@@ -66,6 +66,9 @@ bool CDlgTool::ShowTool(bool show) {
         return true;
     }
     Show(SW_SHOW);
+    // Shown while its process is not in the foreground, it is neither activated nor raised by the platform:
+    // it must still stand above its owner.
+    ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     return true;
 }
 

@@ -189,6 +189,16 @@ std::optional<std::vector<std::wstring>> ListViewTexts(HWND list, int column, Ti
     return texts;
 }
 
+bool SelectListViewRow(HWND list, int row) {
+    const CRemoteBlock block(list, sizeof(LVITEMW));
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    LRESULT ok = 0;
+    return block.IsValid() && block.Write(&item, sizeof(item)) &&
+           SendWithTimeout(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), block.Address(), ok) && ok;
+}
+
 std::optional<std::vector<TreeItemText>> TreeViewChildren(HWND tree, HTREEITEM parent, Timeout timeout) {
     constexpr size_t kChars = 1024;
     const CRemoteBlock block(tree, sizeof(TVITEMW) + kChars * sizeof(wchar_t));

@@ -36,6 +36,8 @@ std::optional<std::vector<std::wstring>> ToolbarButtonTexts(HWND toolbar, Timeou
 
 // The texts of one column of another process's list view, in item order; nothing when they could not be read.
 std::optional<std::vector<std::wstring>> ListViewTexts(HWND list, int column, Timeout timeout = kDefaultTimeout);
+// Selects and focuses one row of another process's list view, as a click would.
+bool SelectListViewRow(HWND list, int row);
 
 // One level of another process's tree view: the texts of the children of `parent` (the top level for null),
 // with each item's handle to read its own children; nothing when they could not be read.
