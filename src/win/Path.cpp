@@ -5,13 +5,17 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+
 namespace win {
 
 PathKind GetPathKind(std::wstring_view path) {
     if (path.empty()) {
         return PathKind::Empty;
     }
-    const std::wstring copy(path);
+    // The platform's path checks know only backslashes; "/docs/a.chm" is rooted all the same.
+    std::wstring copy(path);
+    std::replace(copy.begin(), copy.end(), L'/', L'\\');
     if (::PathIsUNCW(copy.c_str())) {
         return PathKind::Unc;
     }

@@ -1,7 +1,4 @@
 #include "app/CmdLine.h"
-#include "common/HelperMode.h"
-#include "common/TempFolder.h"
-#include "win/Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -46,24 +43,6 @@ TEST(CmdLine, ParseCases) {
     }
 }
 
-TEST(CmdLine, BuildKeepsTheOrderAndRefusesNothingToOpen) {
-    CCmdLine cmd;
-    transfer::CUrlConn url;
-    ASSERT_TRUE(url.SetAddress(L"http://h/d.chm"));
-    url.login = 1;
-    url.cache = 1;
-    cmd.SetKind(CCmdLine::kUrl);
-    cmd.SetUrl(url);
-    cmd.SetTopic(transfer::CTopicStr(L"/t.htm", false));
-    std::wstring out;
-    ASSERT_TRUE(cmd.Build(out));
-    EXPECT_EQ(out, L"\"http://h/d.chm\" \"/login\" \"/cache\" \"/topic:/t.htm\"");
-    cmd.SetUrl({});
-    EXPECT_FALSE(cmd.Build(out));
-    cmd.SetKind(CCmdLine::kPath);
-    EXPECT_FALSE(cmd.Build(out));
-}
-
 // Whatever the texts hold, the new process must read back what this one meant.
 TEST(CmdLine, BuildThenParseRoundTrips) {
     for (const std::wstring text : {L"", L"a b", L"tab\there", L"say \"hi\"", L"trail\\", L"two\\\\", L"\\\"", L"\"\"",
@@ -90,68 +69,6 @@ TEST(CmdLine, BuildThenParseRoundTrips) {
             EXPECT_EQ(Describe(parsed), Describe(built));
         }
     }
-}
-
-// The launched helper: a window titled with its argument, until it is closed (or, after a failed test, a minute).
-int ShowTitledWindow(int argc, wchar_t** argv) {
-    const HWND window = ::CreateWindowExW(0, L"STATIC", argc > 0 ? argv[0] : L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                                          0, 200, 100, nullptr, nullptr, nullptr, nullptr);
-    ::SetTimer(window, 1, 60000, nullptr);
-    MSG msg;
-    // The static control's default processing destroys it on WM_CLOSE.
-    while (::IsWindow(window) && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_TIMER) {
-            ::DestroyWindow(window);
-        }
-        ::DispatchMessageW(&msg);
-    }
-    return 0;
-}
-FOLIVEX_TEST_HELPER(L"titled-window", ShowTitledWindow);
-
-// A copy of this executable marked as a windowed program: only those have the idle state the launch waits for
-// (a console program fails the wait at once), and the program itself is one.
-std::wstring WindowedCopyOfSelf(const CTempFolder& folder) {
-    wchar_t self[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const std::wstring copy = folder.File(L"windowed.exe");
-    win::CFileHandleRaii file(
-        ::CopyFileW(self, copy.c_str(), TRUE)
-            ? ::CreateFileW(copy.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)
-            : INVALID_HANDLE_VALUE);
-    DWORD header = 0;
-    DWORD done = 0;
-    // The subsystem lies 68 bytes into the optional header, after the 4-byte signature and 20-byte file header.
-    const WORD windowed = IMAGE_SUBSYSTEM_WINDOWS_GUI;
-    const bool ok =
-        file && ::SetFilePointer(file.Get(), 0x3C, nullptr, FILE_BEGIN) == 0x3C &&
-        ::ReadFile(file.Get(), &header, sizeof(header), &done, nullptr) &&
-        ::SetFilePointer(file.Get(), static_cast<LONG>(header + 24 + 68), nullptr, FILE_BEGIN) == header + 24 + 68 &&
-        ::WriteFile(file.Get(), &windowed, sizeof(windowed), &done, nullptr) && done == sizeof(windowed);
-    return ok && file.Close() ? copy : std::wstring();
-}
-
-TEST(CmdLine, LaunchRaisesTheNewProcessWindowWithItsArguments) {
-    CTempFolder folder;
-    const std::wstring program = WindowedCopyOfSelf(folder);
-    ASSERT_FALSE(program.empty());
-    // The caller is the foreground window, as the main frame is when the user asks for a new window.
-    const HWND own = ::CreateWindowExW(0, L"STATIC", L"caller", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
-                                       nullptr, nullptr, nullptr, nullptr);
-    ::SetForegroundWindow(own);
-    const std::wstring title = L"launched \"window\" " + std::to_wstring(::GetCurrentProcessId()) + L" \\";
-    const bool launched = LaunchProgramWindow(program, L"--helper titled-window " + QuoteArgument(title));
-
-    const HWND found = ::FindWindowW(L"Static", title.c_str());
-    ASSERT_NE(found, nullptr);
-    EXPECT_TRUE(launched);
-    EXPECT_EQ(::GetForegroundWindow(), found);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(found, &pid);
-    const win::CHandle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
-    ::PostMessageW(found, WM_CLOSE, 0, 0);
-    EXPECT_EQ(::WaitForSingleObject(process.Get(), 30000), WAIT_OBJECT_0);
-    ::DestroyWindow(own);
 }
 
 } // namespace

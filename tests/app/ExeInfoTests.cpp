@@ -1,4 +1,5 @@
 #include "app/ExeInfo.h"
+#include "common/ScopedRegistry.h"
 #include "common/TempFolder.h"
 #include "win/Path.h"
 
@@ -37,55 +38,8 @@ TEST(ExeInfoSettle, InstalledOnlyWhenTheInstallationDirectoryIsTheExecutablesFol
     }
 }
 
-std::vector<BYTE> Bytes(const std::wstring& text, bool terminate = true) {
-    const size_t units = text.size() + (terminate ? 1 : 0);
-    std::vector<BYTE> data(units * sizeof(wchar_t));
-    memcpy(data.data(), text.c_str(), data.size());
-    return data;
-}
-
-// Sets InstDir in the local machine hive of the build's own prefix and puts back what was there.
-class CInstallDirGuard {
-public:
-    CInstallDirGuard() {
-        HKEY key = nullptr;
-        m_keyExisted = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &key) == ERROR_SUCCESS;
-        DWORD size = 0;
-        if (m_keyExisted && ::RegQueryValueExW(key, L"InstDir", nullptr, &m_type, nullptr, &size) == ERROR_SUCCESS) {
-            m_old.resize(size);
-            m_valueExisted =
-                ::RegQueryValueExW(key, L"InstDir", nullptr, &m_type, m_old.data(), &size) == ERROR_SUCCESS;
-        }
-        if (key) {
-            ::RegCloseKey(key);
-        }
-    }
-    ~CInstallDirGuard() {
-        if (!m_keyExisted) {
-            ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKey);
-        } else if (m_valueExisted) {
-            ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKey, L"InstDir", m_type, m_old.data(),
-                              static_cast<DWORD>(m_old.size()));
-        } else {
-            Remove();
-        }
-    }
-    bool Set(const std::wstring& value) {
-        const auto data = Bytes(value);
-        return ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKey, L"InstDir", REG_SZ, data.data(),
-                                 static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
-    }
-    void Remove() { ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, L"InstDir"); }
-
-private:
-    bool m_keyExisted = false;
-    bool m_valueExisted = false;
-    DWORD m_type = REG_SZ;
-    std::vector<BYTE> m_old;
-};
-
 TEST(ExeInfoRegistry, InitFollowsTheInstallationDirectoryInTheRegistry) {
-    CInstallDirGuard guard;
+    CScopedRegistryValue guard(HKEY_LOCAL_MACHINE, kKey, L"InstDir");
     const std::wstring exePath = win::ModuleFileName();
     const std::wstring exeDir = win::ParentFolder(exePath);
     const std::wstring documents = ExeInfo::DocumentsFolder();
@@ -108,19 +62,15 @@ TEST(ExeInfoRegistry, InitFollowsTheInstallationDirectoryInTheRegistry) {
         {exeDir + L"\\missing-folder", ExeModeStandalone},     // not a folder
         {L"\\\\localhost\\share\\folivex", ExeModeStandalone}, // UNC
         {L"relative\\folder", ExeModeStandalone},              // relative
+        {L"", ExeModeStandalone},
     };
     for (const Case& c : cases) {
-        ASSERT_TRUE(guard.Set(c.value));
+        ASSERT_TRUE(guard.SetString(c.value));
         ExeInfo::Init();
         EXPECT_EQ(ExeInfo::GetMode(), c.mode) << c.value;
         EXPECT_EQ(ExeInfo::GetExecDir(), c.mode == ExeModeInstalled ? documents + L"\\Folivex" : exeDir) << c.value;
         EXPECT_EQ(ExeInfo::GetExePath(), exePath);
     }
-    guard.Remove();
-    ExeInfo::Init();
-    EXPECT_EQ(ExeInfo::GetMode(), ExeModeStandalone);
-    EXPECT_EQ(ExeInfo::GetExecDir(), exeDir);
-    EXPECT_TRUE(ExeInfo::ReadInstallDir().empty());
 }
 
 } // namespace

@@ -86,25 +86,18 @@ protected:
     std::vector<UINT> m_commands;
 };
 
-TEST_F(FrameKeys, DefaultShortcutsOfTheMainWindowReachTheFrame) {
+// The default shortcuts reach the frame, but none while a modal window disables it.
+TEST_F(FrameKeys, DefaultShortcutsReachTheFrameOnlyWhileItIsEnabled) {
     StartFrame();
+    ::EnableWindow(m_frame.m_hWnd, FALSE);
     SetControl(true);
+    EXPECT_FALSE(Press('O'));
+    ::EnableWindow(m_frame.m_hWnd, TRUE);
     EXPECT_TRUE(Press('O'));
     SetControl(false);
     EXPECT_TRUE(Press(VK_F11));
     EXPECT_FALSE(Press('O')); // plain O is no shortcut
     EXPECT_EQ(m_commands, (std::vector<UINT>{ID_FILE_OPEN, ID_SHOW_FULL}));
-}
-
-TEST_F(FrameKeys, NothingIsTranslatedWhileAModalWindowDisablesTheFrame) {
-    StartFrame();
-    ::EnableWindow(m_frame.m_hWnd, FALSE);
-    SetControl(true);
-    EXPECT_FALSE(Press('O'));
-    EXPECT_TRUE(m_commands.empty());
-    ::EnableWindow(m_frame.m_hWnd, TRUE);
-    EXPECT_TRUE(Press('O'));
-    EXPECT_EQ(m_commands.size(), 1u);
 }
 
 TEST_F(FrameKeys, TheViewsKeysComeFirstButOnlyWhileItShowsADocument) {
@@ -120,85 +113,24 @@ TEST_F(FrameKeys, TheViewsKeysComeFirstButOnlyWhileItShowsADocument) {
     m_frame.SetDocumentKeys(nullptr);
 }
 
-TEST_F(FrameKeys, BindingsFromTheKeyFileReplaceTheDefaults) {
-    ASSERT_TRUE(WriteBytes(m_folder.File(L"chmkey.xml"),
-                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<shortkey><table name=\"main\">"
-                           "<func key=\"[O]\" virt=\"true\" ctrl=\"true\">Save</func></table></shortkey>"));
+// The key file's bindings replace the defaults at start, and again when a reload request finds it rewritten.
+TEST_F(FrameKeys, BindingsFromTheKeyFileReplaceTheDefaultsAtStartAndOnReload) {
+    ASSERT_TRUE(WriteBytes(m_folder.File(L"chmkey.xml"), kXmlHeader +
+                                                             "<shortkey><table name=\"main\">"
+                                                             "<func key=\"[O]\" virt=\"true\" ctrl=\"true\">Save</func>"
+                                                             "</table></shortkey>"));
     StartFrame();
     SetControl(true);
     EXPECT_TRUE(Press('O'));
     EXPECT_FALSE(Press('U')); // the file leaves UrlOpen unbound
     SetControl(false);
     EXPECT_FALSE(Press(VK_F11));
-    EXPECT_EQ(m_commands, (std::vector<UINT>{ID_FILE_SAVE}));
-}
-
-TEST_F(FrameKeys, AReloadRequestReadsAKeyFileWrittenLater) {
-    StartFrame();
-    ASSERT_TRUE(WriteBytes(m_folder.File(L"chmkey.xml"),
-                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<shortkey><table name=\"main\">"
-                           "<func key=\"[F2]\" virt=\"true\">Close</func></table></shortkey>"));
+    ASSERT_TRUE(WriteBytes(m_folder.File(L"chmkey.xml"), kXmlHeader + "<shortkey><table name=\"main\">"
+                                                                      "<func key=\"[F2]\" virt=\"true\">Close</func>"
+                                                                      "</table></shortkey>"));
     ::SendMessageW(m_frame.m_hWnd, WM_APP_RELOAD, kReloadShortkeys, 0);
     EXPECT_TRUE(Press(VK_F2));
-    EXPECT_FALSE(Press(VK_F11));
-    EXPECT_EQ(m_commands, (std::vector<UINT>{ID_FILE_CLOSE}));
-}
-
-// The frame's document commands and their menu states, in this process.
-class FrameDocuments : public FrameKeys {
-protected:
-    void SetUp() override {
-        FrameKeys::SetUp();
-        StartFrame();
-        // Commands must reach the frame itself here.
-        ::RemoveWindowSubclass(m_frame.m_hWnd, &RecordCommands, 1);
-    }
-    // Enabled states as the frame computes them when a menu opens.
-    bool Enabled(UINT id) {
-        const HMENU menu = ::CreatePopupMenu();
-        ::SendMessageW(m_frame.m_hWnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
-        ::DestroyMenu(menu);
-        return m_frame.UIIsEnabled(id);
-    }
-};
-
-TEST_F(FrameDocuments, CloseAndSaveFollowTheShownDocument) {
-    EXPECT_TRUE(Enabled(ID_FILE_OPEN));
-    EXPECT_FALSE(Enabled(ID_FILE_CLOSE));
-    EXPECT_FALSE(Enabled(ID_FILE_SAVE));
-    EXPECT_FALSE(Enabled(ID_OPEN_NEW_WINDOW));
-
-    ASSERT_TRUE(m_frame.OpenFile(TestDocument(L"alpha"), {}));
-    EXPECT_EQ(m_frame.GetText(), L"Alpha Document - Folivex");
-    EXPECT_TRUE(Enabled(ID_FILE_CLOSE));
-    EXPECT_TRUE(Enabled(ID_FILE_SAVE));
-    EXPECT_TRUE(Enabled(ID_OPEN_NEW_WINDOW));
-
-    ::SendMessageW(m_frame.m_hWnd, WM_COMMAND, ID_FILE_CLOSE, 0);
-    EXPECT_EQ(m_frame.GetText(), L"Folivex");
-    EXPECT_FALSE(Enabled(ID_FILE_CLOSE));
-    EXPECT_FALSE(Enabled(ID_FILE_SAVE));
-    EXPECT_FALSE(Enabled(ID_OPEN_NEW_WINDOW));
-}
-
-TEST_F(FrameDocuments, AnOpenRequestOpensItsReferenceAtItsTopic) {
-    auto ref = std::make_unique<DocRef>();
-    ref->kind = DocRef::Kind::File;
-    ref->path = TestDocument(L"beta");
-    ref->topic = transfer::CTopicStr(L"/second.html", false);
-    // The handler takes over the reference, as it does from a posted request.
-    ::SendMessageW(m_frame.m_hWnd, WM_APP_OPEN_REQUEST, reinterpret_cast<WPARAM>(ref.release()), 0);
-    EXPECT_EQ(m_frame.GetText(), L"Beta Document - Folivex");
-    data::CDataSetting setting;
-    data::CDataHistory history(setting);
-    history.SetFolder(m_folder.Path());
-    ASSERT_TRUE(history.Reload());
-    const auto handles = history.List();
-    ASSERT_EQ(handles.size(), 1u);
-    data::CDataDoc doc;
-    ASSERT_TRUE(history.GetDoc(handles[0], doc));
-    EXPECT_EQ(doc.topic.path, L"/second.html");
-    EXPECT_EQ(doc.file.path, TestDocument(L"beta"));
+    EXPECT_EQ(m_commands, (std::vector<UINT>{ID_FILE_SAVE, ID_FILE_CLOSE}));
 }
 
 } // namespace

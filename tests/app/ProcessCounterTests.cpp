@@ -56,22 +56,4 @@ TEST(ProcessCounter, TwoProcessesCountEachOther) {
     ::CloseHandle(quit);
 }
 
-TEST(ProcessCounter, WithoutAFreeUnitTheProcessRunsUncounted) {
-    const std::wstring name = UniqueName(L"folivex test counter");
-    // Another 100 instances already hold every unit.
-    const HANDLE full = ::CreateSemaphoreW(nullptr, ProcessCounter::kUnits, ProcessCounter::kUnits, name.c_str());
-    ASSERT_NE(full, nullptr);
-    for (long i = 0; i < ProcessCounter::kUnits; ++i) {
-        ASSERT_EQ(::WaitForSingleObject(full, 0), WAIT_OBJECT_0);
-    }
-    CounterRelease release;
-    EXPECT_FALSE(ProcessCounter::Acquire(name));
-    EXPECT_FALSE(ProcessCounter::IsCounted());
-    EXPECT_EQ(ProcessCounter::Count(), 0);
-    ProcessCounter::Release();
-    // An uncounted process gives nothing back: the semaphore is still empty.
-    EXPECT_EQ(::WaitForSingleObject(full, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-    ::CloseHandle(full);
-}
-
 } // namespace

@@ -26,10 +26,4 @@ TEST(CheckExecution, CreatesOneMissingLevelOnly) {
     EXPECT_FALSE(win::DirectoryExists(twoLevels));
 }
 
-TEST(Caption, TitleThenProductName) {
-    EXPECT_EQ(BuildCaption(L""), L"Folivex");
-    EXPECT_EQ(BuildCaption(L"ユーザーガイド"), L"ユーザーガイド - Folivex");
-    EXPECT_EQ(BuildCaption(L" - "), L" -  - Folivex");
-}
-
 } // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// What the drop and clipboard tests hand around: a dropped file list and a one-format data object.
+// What the drop tests hand around: a dropped file list and a stand-in for another program's data object.
 
 #include "win/DropData.h"
 
@@ -25,17 +25,6 @@ inline std::string FileList(const std::vector<std::wstring>& names, bool wide = 
     }
     bytes.append(wide ? sizeof(wchar_t) : 1, '\0');
     return bytes;
-}
-
-// The program's own data object holding the bytes in the format.
-inline win::CComPtr<win::CDropData> DataWith(CLIPFORMAT format, const std::string& bytes) {
-    win::CComPtr<win::CDropData> data = win::CDropData::Create();
-    FORMATETC description{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium{};
-    medium.tymed = TYMED_HGLOBAL;
-    medium.hGlobal = win::CopyToGlobal(bytes.data(), bytes.size());
-    EXPECT_EQ(data->SetData(&description, &medium, TRUE), S_OK);
-    return data;
 }
 
 // A stack-held data object of another program; each test overrides what it answers. It answers nothing else.

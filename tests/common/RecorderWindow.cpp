@@ -1,27 +1,16 @@
 #include "common/RecorderWindow.h"
 
-namespace {
-
-constexpr wchar_t kClassName[] = L"FolivexXmlTestRecorder";
-
-} // namespace
-
 CRecorderWindow::CRecorderWindow() {
     static const ATOM atom = [] {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = &CRecorderWindow::WindowProc;
         wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.lpszClassName = kClassName;
+        wc.lpszClassName = L"FolivexTestRecorder";
         return ::RegisterClassExW(&wc);
     }();
-    (void)atom;
-    m_hwnd =
-        ::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ::GetModuleHandleW(nullptr), this);
-}
-
-CRecorderWindow::~CRecorderWindow() {
-    Destroy();
+    m_hwnd = ::CreateWindowExW(0, MAKEINTATOM(atom), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               ::GetModuleHandleW(nullptr), this);
 }
 
 void CRecorderWindow::Destroy() {

@@ -1,5 +1,5 @@
 #pragma once
-// A message-only window that records the messages it receives, for observer-list tests.
+// A message-only window that records the private messages (WM_APP and above) it receives, for observer tests.
 
 #include <windows.h>
 
@@ -16,7 +16,7 @@ public:
     CRecorderWindow();
     CRecorderWindow(const CRecorderWindow&) = delete;
     CRecorderWindow& operator=(const CRecorderWindow&) = delete;
-    ~CRecorderWindow();
+    ~CRecorderWindow() { Destroy(); }
 
     [[nodiscard]] HWND Get() const noexcept { return m_hwnd; }
     void Destroy();

@@ -78,12 +78,16 @@ bool ReloadFromText(xml::CXmlStore& store, const std::wstring& folder, const std
     return store.Reload();
 }
 
-std::wstring TestDocument(const std::wstring& name) {
-    // The build gives its folder as its host sees it; a Unix path is reached through the Z: drive.
-    std::wstring folder = win::Utf8ToWide(FOLIVEX_TEST_CHM_DIR);
-    if (!folder.empty() && folder.front() == L'/') {
-        folder.insert(0, L"Z:");
+std::wstring HostPath(std::string_view path) {
+    // The build gives paths as its host sees them; a Unix path is reached through Wine's Z: drive.
+    std::wstring converted = win::Utf8ToWide(path);
+    if (!converted.empty() && converted.front() == L'/') {
+        converted.insert(0, L"Z:");
     }
-    std::replace(folder.begin(), folder.end(), L'/', L'\\');
-    return folder + L"\\" + name + L".chm";
+    std::replace(converted.begin(), converted.end(), L'/', L'\\');
+    return converted;
+}
+
+std::wstring TestDocument(const std::wstring& name) {
+    return HostPath(FOLIVEX_TEST_CHM_DIR) + L"\\" + name + L".chm";
 }

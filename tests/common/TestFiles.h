@@ -3,12 +3,15 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace xml {
 class CXmlStore;
 }
 
+// A path the build gives as its host sees it, as a path this process can open.
+std::wstring HostPath(std::string_view path);
 // A help document compiled for the tests ("alpha" titled "Alpha Document", "beta" titled "Beta Document"),
 // as a path this process can open.
 std::wstring TestDocument(const std::wstring& name);

@@ -62,26 +62,6 @@ TEST_F(LibraryStore, WorkedExampleIsWrittenExactlyAndStaysStableThroughAReload) 
     EXPECT_EQ(RereadOutline(), L"Manuals{Reference,Tutorial},Remote");
 }
 
-TEST_F(LibraryStore, TenNestedLevelsKeepTheirOrderThroughSaveAndReload) {
-    NodeHandle parent = m_library.GetRoot();
-    std::wstring expected;
-    std::wstring closing;
-    for (int level = 1; level <= 10; ++level) {
-        const std::wstring n = std::to_wstring(level);
-        AddDoc(L"before" + n, parent);
-        const NodeHandle folder = Folder(L"level" + n, parent);
-        AddDoc(L"after" + n, parent);
-        expected += L"before" + n + L",level" + n + L"{";
-        closing = L"},after" + n + closing;
-        parent = folder;
-    }
-    AddDoc(L"deepest", parent);
-    expected += L"deepest" + closing;
-    EXPECT_EQ(Outline(m_library), expected);
-    EXPECT_NE(ReadBytes(File()).find(std::string(2 * 11, ' ') + "<folder title=\"level10\">"), std::string::npos);
-    EXPECT_EQ(RereadOutline(), expected);
-}
-
 TEST_F(LibraryStore, PositionsMovesAndRemovalsKeepTheTreeConsistent) {
     const NodeHandle root = m_library.GetRoot();
     const NodeHandle a = Folder(L"a", root);
@@ -254,20 +234,6 @@ TEST(LibraryPaths, ConvertBetweenAbsoluteAndRelative) {
     // Results longer than a path may be are failures.
     EXPECT_EQ(CDataLibrary::ToRelativePath(L"C:\\" + std::wstring(300, L'a'), L"C:\\exec"), L"");
     EXPECT_EQ(CDataLibrary::ToAbsolutePath(std::wstring(300, L'a'), L"C:\\exec"), L"");
-}
-
-TEST(LibraryPaths, BaseDirectoryMustBeAnExistingDriveRootedFolder) {
-    CTempFolder folder;
-    std::wstring base;
-    ASSERT_TRUE(CDataLibrary::GetBaseDirectory(folder.Path(), base));
-    EXPECT_EQ(base, folder.Path());
-    EXPECT_FALSE(CDataLibrary::GetBaseDirectory(folder.File(L"missing"), base));
-    EXPECT_TRUE(base.empty());
-    ASSERT_TRUE(WriteBytes(folder.File(L"file.txt"), "x"));
-    for (const std::wstring& given :
-         {folder.File(L"file.txt"), std::wstring(L"relative\\dir"), std::wstring(L"\\\\srv\\share")}) {
-        EXPECT_FALSE(CDataLibrary::GetBaseDirectory(given, base)) << given;
-    }
 }
 
 } // namespace

@@ -79,24 +79,6 @@ TEST_F(DocInfoFile, AFolderIsSavedAsItsTextWithoutDeclarationAndLoadsBackAsACopy
     EXPECT_EQ(ReadBytes(path), written);
 }
 
-TEST_F(DocInfoFile, ADocumentGoesLastIntoAFolderOrNextToASelectedDocument) {
-    const std::wstring path = m_folder.File(L"doc.xml");
-    ASSERT_TRUE(data::SaveDocInfo(m_library, m_loose, path));
-    EXPECT_EQ(ReadBytes(path), "\r\n<doc title=\"Loose\">\r\n  <file>..\\loose.chm</file>\r\n</doc>");
-    ASSERT_NE(data::LoadDocInfo(m_library, m_manuals, path), data::kNoNode);
-    const NodeHandle nextToDoc = data::LoadDocInfo(m_library, m_first, path);
-    ASSERT_NE(nextToDoc, data::kNoNode);
-    EXPECT_EQ(Outline(m_library), L"Manuals & <Guides>{First,Loose,Inner{Remote},Loose},Loose");
-    CDataDoc doc;
-    ASSERT_TRUE(m_library.GetDoc(nextToDoc, doc));
-    EXPECT_TRUE(doc == FileDoc(L"Loose", L"..\\loose.chm"));
-
-    // A declaration and a byte order mark are accepted.
-    ASSERT_TRUE(WriteBytes(path, "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<doc title=\"Marked\" />"));
-    ASSERT_NE(data::LoadDocInfo(m_library, m_library.GetRoot(), path), data::kNoNode);
-    EXPECT_TRUE(Outline(m_library).ends_with(L"},Loose,Marked"));
-}
-
 // The cap of the data files: a file just past it is not read into memory at all.
 TEST_F(DocInfoFile, AFileLargerThanTheDataFileCapIsNotRead) {
     const std::wstring path = m_folder.File(L"huge.xml");

@@ -1,5 +1,6 @@
-// What every store promises about its file: what it writes it can read again, and text it could not write is
-// refused before anything changes, so one bad record never blocks the saves after it.
+// What every store promises about its file: what it writes it can read again; text it could not write is refused
+// before anything changes; and instances racing on one store lose no edit (the two tree stores are raced, the
+// others go through the same locked edit of the file).
 
 #include "DataTestSupport.h"
 #include "data/DataHistory.h"
@@ -8,8 +9,10 @@
 #include "data/DataShortkey.h"
 #include "data/DataUrls.h"
 #include "win/Strings.h"
+#include "common/HelperMode.h"
 
 #include <functional>
+#include <random>
 
 namespace {
 
@@ -22,6 +25,7 @@ struct Stores {
             store->SetFolder(folder);
         }
     }
+    static constexpr size_t kCount = 6;
     std::vector<xml::CXmlStore*> All() { return {&settings, &history, &library, &urls, &layout, &keys}; }
 
     data::CDataSetting settings;
@@ -32,44 +36,8 @@ struct Stores {
     data::CDataShortkey keys;
 };
 
-// Empties a store through its own edits (not a reset), leaving every container it writes without content.
-const std::function<bool(Stores&)> kEmptying[] = {
-    [](Stores& s) {
-        data::CDataSetDocView docView;
-        docView.startDoc = data::StartDoc::File;
-        docView.file.path = L"C:\\a.chm";
-        return s.settings.SetDocView(docView) && s.settings.ResetSection(data::SettingSection::DocView);
-    },
-    [](Stores& s) { return s.history.Add(FileDoc(L"a", L"C:\\a.chm")) && s.history.Remove(s.history.List().at(0)); },
-    [](Stores& s) {
-        const data::NodeHandle folder = s.library.AddFolder(L"a", s.library.GetRoot(), NodePosition::End());
-        return folder != data::kNoNode && s.library.Remove(s.library.GetRoot(), folder);
-    },
-    [](Stores& s) {
-        data::CDataUrl url;
-        url.address = L"http://a/";
-        if (!s.urls.Add(url)) {
-            return false;
-        }
-        std::vector<data::UrlHandle> handles;
-        s.urls.List(handles);
-        return s.urls.Delete(handles.at(0));
-    },
-    [](Stores& s) { return s.layout.Reset() && s.layout.Save(); },
-    [](Stores& s) {
-        for (const data::Place place : data::kPlaces) {
-            for (const auto& [command, name] : data::CDataShortkey::ListFunctions(place)) {
-                if (!s.keys.RemoveBinding(place, command)) {
-                    return false;
-                }
-            }
-        }
-        return s.keys.Table(data::Place::Main)->Size() == 0;
-    },
-};
-
-// Defaults, a reset and an emptied store: each store's written text loads into another store of its kind, which
-// writes the very same text again.
+// Defaults and a reset (which leaves every container a store writes empty): each store's written text loads into
+// another store of its kind, which writes the very same text again.
 TEST(StoreContract, WhatEveryStoreWritesReadsBackEqual) {
     const struct {
         const wchar_t* state;
@@ -77,10 +45,9 @@ TEST(StoreContract, WhatEveryStoreWritesReadsBackEqual) {
     } states[] = {
         {L"defaults", [](Stores& s, size_t i) { return s.All()[i]->Reload(); }},
         {L"reset", [](Stores& s, size_t i) { return s.All()[i]->ResetAll(); }},
-        {L"emptied", [](Stores& s, size_t i) { return s.All()[i]->Reload() && kEmptying[i](s); }},
     };
     for (const auto& state : states) {
-        for (size_t i = 0; i < std::size(kEmptying); ++i) {
+        for (size_t i = 0; i < Stores::kCount; ++i) {
             CTempFolder folder;
             Stores stores(folder.Path());
             xml::CXmlStore& store = *stores.All()[i];
@@ -117,45 +84,11 @@ TEST(StoreContract, TextThatCannotBeSavedIsRefusedBeforeAnythingChanges) {
              docView.file.path = L"C:\\" + text + L".chm";
              return s.settings.SetDocView(docView);
          }},
-        {L"settings start-up address", 0,
-         [](Stores& s, const std::wstring& text) {
-             data::CDataSetDocView docView = s.settings.GetDocView();
-             docView.url.user = text;
-             return s.settings.SetDocView(docView);
-         }},
-        {L"settings dialog folder", 0,
-         [](Stores& s, const std::wstring& text) {
-             data::CDataSetFileDlg fileDlg = s.settings.GetFileDlg();
-             fileDlg.data.folder = L"C:\\" + text;
-             return s.settings.SetFileDlg(fileDlg);
-         }},
         {L"history title", 1,
          [](Stores& s, const std::wstring& text) { return s.history.Add(FileDoc(text, L"C:\\a.chm")); }},
-        {L"history path", 1,
-         [](Stores& s, const std::wstring& text) { return s.history.Add(FileDoc(L"t", L"C:\\" + text + L".chm")); }},
         {L"library folder", 2,
          [](Stores& s, const std::wstring& text) {
              return s.library.AddFolder(text, s.library.GetRoot(), NodePosition::End()) != data::kNoNode;
-         }},
-        {L"library document note", 2,
-         [](Stores& s, const std::wstring& text) {
-             data::CDataDoc doc = FileDoc(L"t", L"C:\\a.chm");
-             doc.note = text;
-             return s.library.AddDoc(doc, s.library.GetRoot(), NodePosition::End()) != data::kNoNode;
-         }},
-        {L"library rename", 2,
-         [](Stores& s, const std::wstring& text) {
-             std::vector<data::NodeHandle> children;
-             return s.library.ListChildren(s.library.GetRoot(), children) && !children.empty() &&
-                    s.library.RenameFolder(children.front(), text);
-         }},
-        {L"library set document", 2,
-         [](Stores& s, const std::wstring& text) {
-             std::vector<data::NodeHandle> children;
-             data::CDataDoc doc;
-             doc.url.address = L"http://h/" + text;
-             return s.library.ListChildren(s.library.GetRoot(), children) && !children.empty() &&
-                    s.library.SetDoc(children.back(), doc);
          }},
         {L"library pasted text", 2,
          [](Stores& s, const std::wstring& text) {
@@ -169,15 +102,6 @@ TEST(StoreContract, TextThatCannotBeSavedIsRefusedBeforeAnythingChanges) {
              data::CDataUrl url;
              url.address = L"http://h/" + text;
              return s.urls.Add(url);
-         }},
-        {L"URL update", 3,
-         [](Stores& s, const std::wstring& text) {
-             std::vector<data::UrlHandle> handles;
-             s.urls.List(handles);
-             data::CDataUrl url;
-             url.address = L"http://h/";
-             url.user = text;
-             return !handles.empty() && s.urls.Update(handles.front(), url);
          }},
         {L"layout window name", 4,
          [](Stores& s, const std::wstring& text) {
@@ -211,6 +135,106 @@ TEST(StoreContract, TextThatCannotBeSavedIsRefusedBeforeAnythingChanges) {
             // Nothing of the refused edit is left behind to fail this save.
             EXPECT_TRUE(edit.edit(stores, L"ok")) << edit.label << L": " << store.GetError();
         }
+    }
+}
+
+using data::NodePosition;
+
+constexpr int kRacers = 4;
+constexpr int kEditsPerRacer = 5;
+
+std::wstring EditName(int racer, int edit) {
+    return L"racer" + std::to_wstring(racer) + L"-" + std::to_wstring(edit);
+}
+
+// The stores of one instance; every racer reads them once at its start, as an instance does.
+struct Instance {
+    explicit Instance(const std::wstring& folder) {
+        settings.SetFolder(folder);
+        history.SetFolder(folder);
+        library.SetFolder(folder);
+    }
+    bool ReloadAll() { return settings.Reload() && history.Reload() && library.Reload(); }
+
+    data::CDataSetting settings;
+    data::CDataHistory history{settings};
+    data::CDataLibrary library;
+};
+
+// The titles one store holds as ",a,b,": the history's documents or the library's top folders.
+std::wstring Titles(Instance& i, bool history) {
+    std::vector<data::NodeHandle> handles = history ? i.history.List() : std::vector<data::NodeHandle>{};
+    std::wstring titles = L",";
+    if (!history && !i.library.ListChildren(i.library.GetRoot(), handles)) {
+        return titles;
+    }
+    for (const data::NodeHandle handle : handles) {
+        data::CDataDoc doc;
+        std::wstring title;
+        if (history ? i.history.GetDoc(handle, doc) : i.library.GetFolderTitle(handle, title)) {
+            titles += (history ? doc.title : title) + L",";
+        }
+    }
+    return titles;
+}
+
+// One racing instance: argv = folder, "history" or "library", racer id, start event. Waits for the start, then
+// makes its edits with short random pauses between them.
+int StoreRacer(int argc, wchar_t** argv) {
+    const HANDLE start = argc < 4 ? nullptr : ::OpenEventW(SYNCHRONIZE, FALSE, argv[3]);
+    if (!start) {
+        return 3;
+    }
+    const bool history = std::wstring_view(argv[1]) == L"history";
+    const int racer = _wtoi(argv[2]);
+    Instance i(argv[0]);
+    const bool loaded = i.ReloadAll();
+    const DWORD waited = ::WaitForSingleObject(start, 30000);
+    ::CloseHandle(start);
+    if (!loaded || waited != WAIT_OBJECT_0) {
+        return 4;
+    }
+    std::mt19937 random(static_cast<unsigned>(::GetCurrentProcessId()));
+    std::uniform_int_distribution<DWORD> pause(0, 15);
+    for (int edit = 0; edit < kEditsPerRacer; ++edit) {
+        ::Sleep(pause(random));
+        const std::wstring name = EditName(racer, edit);
+        if (history ? !i.history.Add(FileDoc(name, L"C:\\race\\" + name + L".chm"))
+                    : i.library.AddFolder(name, i.library.GetRoot(), NodePosition::End()) == data::kNoNode) {
+            return 10 + edit;
+        }
+    }
+    return 0;
+}
+FOLIVEX_TEST_HELPER(L"store-racer", StoreRacer);
+
+TEST(StoreRace, EveryEditOfInstancesRacingOnOneStoreReachesTheFile) {
+    for (const wchar_t* store : {L"history", L"library"}) {
+        CTempFolder folder;
+        const std::wstring eventName = UniqueName(L"folivex store race");
+        const HANDLE start = ::CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+        ASSERT_NE(start, nullptr);
+        CHelperProcess racers[kRacers];
+        for (int racer = 0; racer < kRacers; ++racer) {
+            ASSERT_TRUE(racers[racer].Start(L"store-racer", {folder.Path(), store, std::to_wstring(racer), eventName}));
+        }
+        ::SetEvent(start);
+        for (CHelperProcess& racer : racers) {
+            EXPECT_EQ(racer.Wait(), 0) << store;
+        }
+        ::CloseHandle(start);
+
+        Instance reader(folder.Path());
+        ASSERT_TRUE(reader.ReloadAll()) << store;
+        const std::wstring titles = Titles(reader, store == std::wstring_view(L"history"));
+        std::wstring lost;
+        for (int racer = 0; racer < kRacers; ++racer) {
+            for (int edit = 0; edit < kEditsPerRacer; ++edit) {
+                lost += titles.find(L"," + EditName(racer, edit) + L",") == std::wstring::npos ? EditName(racer, edit)
+                                                                                               : L"";
+            }
+        }
+        EXPECT_EQ(lost, L"") << store;
     }
 }
 

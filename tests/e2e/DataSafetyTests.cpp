@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <memory>
 
 using namespace e2e;
 
@@ -43,10 +42,18 @@ struct StartupCase {
 // after the stores have loaded: nothing is lost or written over.
 TEST(StartupOrder, EveryErrorIsShownInOrderAndTheDocumentOpensOnTheLoadedStores) {
     const StartupCase cases[] = {
-        {"settings unreadable", L"folivex.xml", "<setting><comm timeout=\"5x\" /></setting>", nullptr,
-         {IDS_ERR_RELOAD_SETTINGS}, 14},
-        {"layout and history unreadable", L"chmlay.xml", "<layout><window name=\"main\" x=\"1", L"chmhist.xml",
-         {IDS_ERR_LAYOUT_LOAD, IDS_ERR_RELOAD_HISTORY, IDS_ERR_HISTORY_ADD}, 0},
+        {"settings unreadable",
+         L"folivex.xml",
+         "<setting><comm timeout=\"5x\" /></setting>",
+         nullptr,
+         {IDS_ERR_RELOAD_SETTINGS},
+         14},
+        {"layout and history unreadable",
+         L"chmlay.xml",
+         "<layout><window name=\"main\" x=\"1",
+         L"chmhist.xml",
+         {IDS_ERR_LAYOUT_LOAD, IDS_ERR_RELOAD_HISTORY, IDS_ERR_HISTORY_ADD},
+         0},
     };
     for (const StartupCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -69,6 +76,8 @@ TEST(StartupOrder, EveryErrorIsShownInOrderAndTheDocumentOpensOnTheLoadedStores)
         ASSERT_NE(app.WaitForMainWindow(), nullptr);
         EXPECT_TRUE(app.WaitForCaption(kAlphaCaption));
         EXPECT_FALSE(app.WaitForMessageBox(std::chrono::milliseconds(500)).has_value());
+        // A store never writes over a file it could not read (the close may then write a fresh layout).
+        EXPECT_EQ(ReadBytes(app.DataFolder() + L"\\" + c.brokenFile), kXmlHeader + c.brokenText);
         ASSERT_TRUE(app.Close());
         EXPECT_EQ(app.WaitForExit(), 0u);
 
@@ -94,21 +103,16 @@ TEST(SharedDataFolder, InstancesOpeningAtOnceKeepEachOthersHistoryEntries) {
         documents[i] = owner.DataFolder() + L"\\doc" + std::to_wstring(i) + L".chm";
         ASSERT_TRUE(::CopyFileW(TestDocument(L"alpha").c_str(), documents[i].c_str(), TRUE));
     }
-    std::array<std::unique_ptr<CFolivexProcess>, kInstances - 1> others;
+    std::array<CFolivexProcess, kInstances - 1> others;
     ASSERT_TRUE(owner.Start({documents[0]}));
     for (size_t i = 1; i < kInstances; ++i) {
-        others[i - 1] = std::make_unique<CFolivexProcess>();
-        ASSERT_TRUE(others[i - 1]->StartBeside(owner, {documents[i]}));
+        ASSERT_TRUE(others[i - 1].StartBeside(owner, {documents[i]}));
     }
-    std::vector<CFolivexProcess*> all{&owner};
-    for (auto& other : others) {
-        all.push_back(other.get());
-    }
-    for (CFolivexProcess* app : all) {
+    for (CFolivexProcess* app : {&owner, &others[0], &others[1], &others[2]}) {
         ASSERT_NE(app->WaitForMainWindow(), nullptr);
         EXPECT_TRUE(app->WaitForCaption(kAlphaCaption));
     }
-    for (CFolivexProcess* app : all) {
+    for (CFolivexProcess* app : {&owner, &others[0], &others[1], &others[2]}) {
         ASSERT_TRUE(app->Close());
         EXPECT_EQ(app->WaitForExit(), 0u);
     }
@@ -120,8 +124,9 @@ TEST(SharedDataFolder, InstancesOpeningAtOnceKeepEachOthersHistoryEntries) {
     }
 }
 
-// The focus goes into the viewer when a document opens and comes back there after a dialog; a close asked
-// for while a dialog is open waits for it and then ends the program cleanly.
+// The focus goes into the viewer when a document opens and comes back there after a dialog (the execution
+// information, naming the run mode and folders); a close asked for while a dialog is open waits for it and then
+// ends the program cleanly.
 TEST(FocusAndClose, FocusReturnsAfterADialogAndACloseWaitsForTheDialog) {
     CFolivexProcess app;
     ASSERT_TRUE(app.Start({TestDocument(L"alpha")}));
@@ -131,11 +136,15 @@ TEST(FocusAndClose, FocusReturnsAfterADialogAndACloseWaitsForTheDialog) {
     ASSERT_TRUE(WaitUntil([&] {
         focus = app.FocusedWindow();
         return focus && ::IsChild(app.MainWindow(), focus) && WindowClass(focus) != L"HH View";
-    })) << "focus stayed on " << win::WideToUtf8(WindowClass(app.FocusedWindow()));
+    })) << "focus stayed on "
+        << win::WideToUtf8(WindowClass(app.FocusedWindow()));
 
     ASSERT_TRUE(PostCommand(app, ID_EXEC_INFO));
     HWND dialog = WaitForDialog(app, L"実行情報");
     ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ControlText(dialog, IDC_EXEC_MODE), L"スタンドアロン");
+    EXPECT_TRUE(win::EqualsNoCase(ControlText(dialog, IDC_EXEC_DIR), app.DataFolder()));
+    EXPECT_TRUE(win::EqualsNoCase(ControlText(dialog, IDC_EXEC_PATH), app.ExePath()));
     ASSERT_TRUE(ClickButton(dialog, IDOK));
     ASSERT_TRUE(WaitForNoDialog(app));
     EXPECT_TRUE(WaitUntil([&] { return app.FocusedWindow() == focus; }))

@@ -286,7 +286,8 @@ TEST_F(SettingsDialog, ImportingAFileThatIsNoSettingsFileChangesNothing) {
     ASSERT_TRUE(PressButton(*box, IDYES));
     ASSERT_TRUE(WaitUntil([&] {
         box = WaitForMessageBoxOf(app, Timeout{0});
-        return box && box->text != win::LoadStr(IDS_ASK_SETTING_IMPORT);
+        // A box being made has no text yet.
+        return box && !box->text.empty() && box->text != win::LoadStr(IDS_ASK_SETTING_IMPORT);
     }));
     const std::wstring failure = win::LoadStr(IDS_ERR_SETTING_IMPORT);
     EXPECT_EQ(box->text.substr(0, failure.size()), failure);

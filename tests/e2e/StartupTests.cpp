@@ -1,5 +1,7 @@
-// Start-up and shutdown of a real folivex.exe: its main frame, its command bar and the ways it ends.
+// Start-up and shutdown of a real folivex.exe: the ways it ends, a store file another program writes while it
+// runs, and the main window's placement written at close and restored at the next start.
 
+#include "common/TestFiles.h"
 #include "driver/FolivexProcess.h"
 #include "driver/Windows.h"
 
@@ -11,68 +13,75 @@ namespace {
 
 constexpr UINT kCommandExit = 0xE141;
 
-// A started Folivex whose main frame is up; it is closed again when the test ends.
-class RunningFolivex : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_app.Start());
-        ASSERT_NE(m_app.WaitForMainWindow(), nullptr) << "no main frame appeared";
+TEST(RunningFolivex, CloseOrTheExitCommandEndsTheProcessCleanly) {
+    for (const bool byCommand : {false, true}) {
+        CFolivexProcess app;
+        ASSERT_TRUE(app.Start());
+        ASSERT_NE(app.WaitForMainWindow(), nullptr);
+        EXPECT_EQ(app.Caption(), L"Folivex");
+        ASSERT_TRUE(byCommand ? app.SendCommand(kCommandExit) : app.Close());
+        EXPECT_EQ(app.WaitForExit(), 0u);
+        EXPECT_TRUE(ProcessesRunningFrom(app.DataFolder()).empty());
     }
-    void TearDown() override {
-        if (m_app.IsRunning() && m_app.Close()) {
-            (void)m_app.WaitForExit();
-        }
-    }
-
-    CFolivexProcess m_app;
-};
-
-TEST_F(RunningFolivex, CaptionIsTheProductName) {
-    EXPECT_EQ(m_app.Caption(), L"Folivex");
 }
 
-TEST_F(RunningFolivex, CommandBarInARebarShowsTheThreeMenus) {
-    const std::vector<HWND> rebars = ChildWindows(m_app.MainWindow(), L"ReBarWindow32");
-    ASSERT_EQ(rebars.size(), 1u);
-    const std::vector<HWND> bars = ChildWindows(rebars[0], L"ToolbarWindow32");
-    ASSERT_EQ(bars.size(), 1u);
-    EXPECT_EQ(::GetParent(bars[0]), rebars[0]);
-    EXPECT_EQ(ToolbarButtonCount(bars[0]), 3);
-    const auto texts = ToolbarButtonTexts(bars[0]);
-    ASSERT_TRUE(texts.has_value());
-    EXPECT_EQ(*texts, (std::vector<std::wstring>{L"ドキュメント(&D)", L"サブウィンドウ(&W)", L"その他(&O)"}));
+TEST(StoreReload, AStoreFileAnotherProgramWritesIsReloadedWhileRunning) {
+    CFolivexProcess app;
+    ASSERT_TRUE(app.Start());
+    ASSERT_NE(app.WaitForMainWindow(), nullptr);
+    ASSERT_FALSE(app.WaitForMessageBox(std::chrono::milliseconds(500)).has_value());
+
+    // The layout file is not watched: nothing happens.
+    ASSERT_TRUE(WriteBytes(app.DataFolder() + L"\\chmlay.xml", kXmlHeader + "<layout><window /></layout>"));
+    // A key file written by someone else is read at once; this one cannot be, which the program says.
+    ASSERT_TRUE(WriteBytes(app.DataFolder() + L"\\chmkey.xml", kXmlHeader + "<shortkey />"));
+    const auto box = app.WaitForMessageBox();
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text.rfind(L"ショートカットキーの更新処理でエラーが発生しました。\n", 0), 0u);
+    ASSERT_TRUE(PressButton(*box, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box->window); }));
+    ASSERT_TRUE(app.Close());
+    EXPECT_EQ(app.WaitForExit(), 0u);
 }
 
-TEST_F(RunningFolivex, CloseEndsTheProcessCleanly) {
-    ASSERT_TRUE(m_app.Close());
-    EXPECT_EQ(m_app.WaitForExit(), 0u);
-    EXPECT_FALSE(m_app.IsRunning());
-    EXPECT_TRUE(ProcessesRunningFrom(m_app.DataFolder()).empty());
+RECT NormalRect(HWND hwnd) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    ::GetWindowPlacement(hwnd, &placement);
+    return placement.rcNormalPosition;
 }
 
-TEST_F(RunningFolivex, ExitCommandEndsTheProcessCleanly) {
-    ASSERT_TRUE(m_app.SendCommand(kCommandExit));
-    EXPECT_EQ(m_app.WaitForExit(), 0u);
-    EXPECT_TRUE(ProcessesRunningFrom(m_app.DataFolder()).empty());
+bool CloseAndWait(CFolivexProcess& app) {
+    return app.Close() && app.WaitForExit() == 0u;
 }
 
-TEST(FolivexInstances, TwoFromTheirOwnFoldersRunSideBySide) {
+TEST(MainPlacement, FirstCloseWritesTheLayoutFileAndTheNextStartRestoresIt) {
     CFolivexProcess first;
-    CFolivexProcess second;
     ASSERT_TRUE(first.Start());
-    ASSERT_TRUE(second.Start());
-    ASSERT_NE(first.WaitForMainWindow(), nullptr);
-    ASSERT_NE(second.WaitForMainWindow(), nullptr);
-    EXPECT_NE(first.DataFolder(), second.DataFolder());
-    EXPECT_NE(first.MainWindow(), second.MainWindow());
+    const HWND frame = first.WaitForMainWindow();
+    ASSERT_NE(frame, nullptr);
+    const std::wstring layout = first.DataFolder() + L"\\chmlay.xml";
+    EXPECT_EQ(::GetFileAttributesW(layout.c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_TRUE(::SetWindowPos(frame, nullptr, 123, 87, 640, 480, SWP_NOZORDER | SWP_NOACTIVATE));
+    const RECT placed = NormalRect(frame);
+    ASSERT_TRUE(CloseAndWait(first));
 
-    ASSERT_TRUE(first.Close());
-    EXPECT_EQ(first.WaitForExit(), 0u);
-    // The second one outlives the first untouched.
-    EXPECT_TRUE(second.IsRunning());
-    EXPECT_EQ(second.FindMainWindow(), second.MainWindow());
-    ASSERT_TRUE(second.Close());
-    EXPECT_EQ(second.WaitForExit(), 0u);
+    const std::string text = ReadBytes(layout);
+    const std::string expected = "<window name=\"main\" show=\"normal\" x=\"" + std::to_string(placed.left) +
+                                 "\" y=\"" + std::to_string(placed.top) + "\" cx=\"640\" cy=\"480\" />";
+    EXPECT_NE(text.find(expected), std::string::npos) << text;
+
+    // A program finding that file opens where the window was left.
+    CFolivexProcess next;
+    ASSERT_TRUE(next.StartWithFileOf(first, L"chmlay.xml"));
+    const HWND again = next.WaitForMainWindow();
+    ASSERT_NE(again, nullptr);
+    const RECT restored = NormalRect(again);
+    EXPECT_EQ(restored.left, placed.left);
+    EXPECT_EQ(restored.top, placed.top);
+    EXPECT_EQ(restored.right - restored.left, 640);
+    EXPECT_EQ(restored.bottom - restored.top, 480);
+    EXPECT_TRUE(CloseAndWait(next));
 }
 
 } // namespace

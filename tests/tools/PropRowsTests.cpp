@@ -90,37 +90,6 @@ TEST(PropRows, DocumentRowsForALocalAnHttpAndAnFtpDocument) {
     }
 }
 
-TEST(PropRows, FileAndTopicRows) {
-    transfer::CPropFile file;
-    EXPECT_TRUE(tools::BuildFileRows(file).empty());
-    file.creationTime = kTime;
-    file.lastWriteTime = -1;
-    file.lastAccessTime = kTime + 60;
-    file.size = 1234;
-    const PropRows fileRows = {
-        {L"作成日時", LocalText(kTime)}, {L"アクセス日時", LocalText(kTime + 60)}, {L"サイズ", L"1234 バイト"}};
-    EXPECT_EQ(tools::BuildFileRows(file), fileRows);
-
-    transfer::CPropTopic topic;
-    topic.title = L"Intro";
-    topic.topic = transfer::CTopicStr(L"/a.htm", false);
-    topic.charset = L"shift_jis";
-    topic.activeTag = L"<a href=\"b.htm\" />";
-    const struct {
-        uint32_t mode;
-        const wchar_t* shown; // null: no mode row
-    } modes[] = {{0, nullptr}, {1, L"従来互換"}, {2, L"標準準拠"}, {7, nullptr}};
-    for (const auto& m : modes) {
-        topic.mode = m.mode;
-        PropRows expected = {{L"タイトル", L"Intro"}, {L"トピックパス", L"/a.htm"}, {L"文字セット", L"shift_jis"}};
-        if (m.shown) {
-            expected.push_back({L"モード", m.shown});
-        }
-        expected.push_back({L"アクティブタグ", L"<a href=\"b.htm\" />"});
-        EXPECT_EQ(tools::BuildTopicRows(topic), expected) << m.mode;
-    }
-}
-
 TEST(PropRows, CopyTextsAndMasking) {
     const PropRows rows = {{L"タイトル", L"Guide"}, {L"URL", L"ftp://u:pw@h/x.chm"}};
     EXPECT_EQ(tools::BuildCopyText(rows, true), L"Guide\r\nftp://u:****@h/x.chm\r\n");

@@ -1,47 +1,64 @@
-// File objects on real files: exact reads and writes, 64-bit sizes, and temporary files that exist exactly as
-// long as their objects.
+// Files: the document signature, local and temporary documents on real files, and the copy job run through a
+// real file thread (content, the times it stamps, the ways it must refuse).
 
 #include "TransferTestSupport.h"
 
-#include "transfer/FileObjects.h"
-
-#include "win/Handles.h"
-
 #include "common/TempFolder.h"
 #include "common/TestFiles.h"
+#include "transfer/ChmFile.h"
+#include "transfer/FileCopy.h"
+#include "transfer/FileObjects.h"
+#include "transfer/JobThreads.h"
+#include "win/Handles.h"
 
 #include <gtest/gtest.h>
-
+#include <string>
+#include <utility>
 #include <algorithm>
-
 #include <cwctype>
 #include <memory>
-#include <string>
+
+using transfer::IsChmFile;
+
+namespace {
+const std::string kChmStart("ITSF\x03\x00\x00\x00\x60\x00\x00\x00", 12);
+}
+
+TEST(ChmFile, SignatureOnTheFirstFourBytes) {
+    const std::pair<std::string, bool> cases[] = {
+        {"", false},
+        {"ITS", false},
+        {"ItSf", true},
+        {kChmStart, true},
+        {"ITSG", false},
+        {" ITSF", false},
+        {std::string("ITS\0", 4), false},
+        {"\xC4\xB1TSF", false}, // a dotless i is no letter I
+    };
+    CTempFolder folder;
+    int index = 0;
+    for (const auto& [bytes, expected] : cases) {
+        // The extension is never looked at.
+        const std::wstring path = folder.File(L"case" + std::to_wstring(index++) + (expected ? L".txt" : L".chm"));
+        ASSERT_TRUE(WriteBytes(path, bytes));
+        EXPECT_EQ(IsChmFile(path), expected) << path;
+        EXPECT_TRUE(::DeleteFileW(path.c_str())) << path; // left closed
+    }
+}
+
+TEST(ChmFile, LockedAgainstReadingFailsSharedReadingPasses) {
+    CTempFolder folder;
+    const std::wstring path = folder.File(L"a.chm");
+    ASSERT_TRUE(WriteBytes(path, kChmStart));
+    for (const DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
+        win::CFileHandleRaii other(
+            ::CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(other);
+        EXPECT_EQ(IsChmFile(path), share != 0);
+    }
+}
 
 using namespace transfer;
-
-TEST(FileHandle, ReadSucceedsOnlyForTheWholeCountAndSizesUseBothHalves) {
-    CTempFolder folder;
-    CFileHandle file(folder.File(L"rw.bin"));
-    ASSERT_TRUE(file.Create(GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS));
-    ASSERT_TRUE(file.Write("abcdef", 6));
-    char buffer[8] = {};
-    ASSERT_TRUE(file.Seek(0, 0, FILE_BEGIN));
-    EXPECT_TRUE(file.Read(buffer, 4));
-    EXPECT_EQ(std::string(buffer, 4), "abcd");
-    EXPECT_FALSE(file.Read(buffer, 4)); // only two bytes are left
-    ASSERT_TRUE(file.Seek(static_cast<DWORD>(-3), -1, FILE_END));
-    EXPECT_TRUE(file.Read(buffer, 3));
-    EXPECT_EQ(std::string(buffer, 3), "def");
-    uint64_t size = 0;
-    ASSERT_TRUE(file.SetSize(0x10, 1)); // past 4 GiB; the file system keeps it sparse
-    ASSERT_TRUE(file.GetSize(size));
-    EXPECT_EQ(size, 0x100000010ull);
-    ASSERT_TRUE(file.SetSize(0, 0));
-    ASSERT_TRUE(file.Write("xy", 2));
-    ASSERT_TRUE(file.Close());
-    EXPECT_EQ(ReadBytes(folder.File(L"rw.bin")), "xy");
-}
 
 TEST(FileChm, DestroyingTheObjectLeavesTheDocumentAlone) {
     CTempFolder folder;
@@ -53,42 +70,6 @@ TEST(FileChm, DestroyingTheObjectLeavesTheDocumentAlone) {
         ASSERT_TRUE(file.OpenExisting(GENERIC_READ, FILE_SHARE_READ));
     }
     EXPECT_EQ(ReadBytes(path), "ITSF");
-}
-
-TEST(FileChmTemp, IsAChmNamedFileInTheTemporaryFolderGoneWhenReopenedAndWithItsObject) {
-    wchar_t temp[MAX_PATH + 1] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    ::GetLongPathNameW(temp, temp, MAX_PATH);
-    std::wstring path;
-    {
-        CFileChmTemp file;
-        ASSERT_TRUE(file.Open());
-        const std::wstring first = file.GetPath();
-        const std::wstring name = first.substr(first.find_last_of(L'\\') + 1);
-        EXPECT_EQ(first.substr(0, first.size() - name.size()), temp);
-        // "chm", four hexadecimal digits, ".chm", as the system names its temporary files.
-        ASSERT_EQ(name.size(), 11u) << name;
-        EXPECT_EQ(name.substr(0, 3) + name.substr(7), L"chm.chm") << name;
-        const std::wstring digits = name.substr(3, 4);
-        EXPECT_TRUE(std::all_of(digits.begin(), digits.end(), [](wchar_t c) { return std::iswxdigit(c) != 0; }))
-            << name;
-        // No placeholder is left under a ".tmp" name.
-        EXPECT_FALSE(Exists(first.substr(0, first.size() - 4) + L".tmp"));
-        // Shared with nobody while it is being written.
-        EXPECT_EQ(::CreateFileW(first.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                0, nullptr),
-                  INVALID_HANDLE_VALUE);
-        ASSERT_TRUE(file.Write("ITSF", 4));
-        EXPECT_FALSE(file.Open()); // opening twice would lose track of the first file
-        ASSERT_TRUE(file.Close());
-        EXPECT_TRUE(Exists(first));
-        ASSERT_TRUE(file.Open());
-        path = file.GetPath();
-        EXPECT_FALSE(Exists(first));
-        ASSERT_TRUE(file.Close());
-        EXPECT_TRUE(Exists(path));
-    }
-    EXPECT_FALSE(Exists(path));
 }
 
 namespace {
@@ -144,4 +125,94 @@ TEST(FileChmTemp, ANameInUseIsSkippedAndLeftAlone) {
     ASSERT_TRUE(other.Close());
     EXPECT_EQ(ReadBytes(leftover), "left");
     EXPECT_EQ(ReadBytes(shown), "shown");
+}
+
+using namespace transfer;
+
+namespace {
+
+constexpr UINT kSaved = WM_APP + 60;
+// 2001-09-09 01:46:40 and 1999-12-31 23:59:59 UTC: in a zone with summer time, a round trip through local time
+// would shift one of them by an hour.
+constexpr int64_t kSummer = 1000000000;
+constexpr int64_t kWinter = 946684799;
+
+uint64_t ToUInt(const FILETIME& time) {
+    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+uint64_t Expected(int64_t seconds) {
+    return static_cast<uint64_t>(seconds) * 10000000ull + 116444736000000000ull;
+}
+
+FileTimes ReadTimes(const std::wstring& path) {
+    FileTimes times;
+    CFileHandle file(path);
+    EXPECT_TRUE(file.OpenExisting(FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE) && file.GetTimes(times));
+    return times;
+}
+
+class FileCopyTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_thread.Start(0)); }
+    void TearDown() override { EXPECT_TRUE(m_thread.Stop()); }
+
+    // Copies with the times set and gives back the job's status; ~0u when it did not come back.
+    uint32_t Copy(const std::wstring& source, const std::wstring& destination, bool overwrite = true) {
+        auto copy = std::make_unique<CFileCopy>(m_recorder.Get(), kSaved, source, destination, overwrite);
+        copy->SetTimes(kWinter, kSummer, kWinter);
+        auto back = RunJob(m_thread, m_recorder, std::move(copy));
+        return back ? back->GetStatus() : ~0u;
+    }
+
+    CTempFolder m_folder;
+    CRecorderWindow m_recorder;
+    CFileThread m_thread;
+};
+
+} // namespace
+
+TEST_F(FileCopyTest, CopiesTheContentAndStampsTheGivenTimes) {
+    // Several megabytes and an odd tail, so the system copies in many pieces and the last one is partial; names
+    // beyond the basic plane.
+    std::string large(5 * 1024 * 1024 + 123, '\0');
+    uint32_t state = 12345;
+    for (char& value : large) {
+        state = state * 1103515245u + 12345u;
+        value = static_cast<char>(state >> 24);
+    }
+    const std::wstring source = m_folder.File(L"\u53D6\u6271\u8AAC\u660E\u66F8 \U0001F4D8.chm");
+    const std::wstring destination = m_folder.File(L"\u30B3\u30D4\u30FC \u00C5ngstr\u00F6m.chm");
+    ASSERT_TRUE(WriteBytes(source, large));
+    EXPECT_EQ(Copy(source, destination), kJobStatusSuccess);
+    // Times first: reading the content may move the last access time.
+    const FileTimes times = ReadTimes(destination);
+    EXPECT_EQ(ToUInt(times.lastWrite.time), Expected(kSummer));
+    EXPECT_EQ(ToUInt(times.lastAccess.time), Expected(kWinter));
+    EXPECT_TRUE(ReadBytes(destination) == large);
+}
+
+TEST_F(FileCopyTest, ALockedMissingOrSameSourceFailsAndTouchesNothing) {
+    const std::wstring locked = m_folder.File(L"locked.chm");
+    const std::wstring self = m_folder.File(L"self.chm");
+    ASSERT_TRUE(WriteBytes(locked, "ITSF"));
+    ASSERT_TRUE(WriteBytes(self, "mine"));
+    ASSERT_TRUE(::CreateDirectoryW(m_folder.File(L"sub").c_str(), nullptr));
+    win::CFileHandleRaii holder(
+        ::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(holder);
+    const std::wstring sources[] = {locked, m_folder.File(L"absent.chm")};
+    for (const std::wstring& source : sources) {
+        EXPECT_EQ(Copy(source, m_folder.File(L"copy.chm")), kJobStatusFailure) << source;
+        EXPECT_FALSE(Exists(m_folder.File(L"copy.chm"))) << source;
+    }
+    // The same file under other spellings, which a name comparison would not catch; an existing file without
+    // leave to replace it.
+    for (const std::wstring& destination : {self, m_folder.File(L"SELF.CHM"), m_folder.File(L"sub\\..\\self.chm")}) {
+        EXPECT_EQ(Copy(self, destination), kJobStatusFailure) << destination;
+        EXPECT_EQ(ReadBytes(self), "mine") << destination;
+    }
+    ASSERT_TRUE(WriteBytes(locked + L".new", "new"));
+    EXPECT_EQ(Copy(locked + L".new", self, false), kJobStatusFailure);
+    EXPECT_EQ(ReadBytes(self), "mine");
 }

@@ -1,15 +1,14 @@
 #pragma once
-// Waiting with a message pump, and probe jobs that record what the workers did with them.
+// Probe jobs that record what the workers did with them, and waiting for their completion messages.
 
 #include "common/RecorderWindow.h"
+#include "common/Wait.h"
 
 #include "transfer/Jobs.h"
 
 #include <windows.h>
 #include <objbase.h>
 
-#include <algorithm>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,50 +16,18 @@
 
 constexpr DWORD kWaitLimitMs = 30000;
 
-// Waits in short steps until the condition holds, pumping this thread's messages when asked to; false when it
-// did not hold within the limit. Short steps because some conditions (a file growing) come with no message.
-inline bool WaitLoop(const std::function<bool()>& condition, DWORD timeoutMs, DWORD wakeMask, bool pump) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (pump) {
-            CRecorderWindow::PumpPending();
-        }
-        if (condition()) {
-            return true;
-        }
-        const ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline) {
-            return false;
-        }
-        (void)::MsgWaitForMultipleObjects(0, nullptr, FALSE,
-                                          static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)), wakeMask);
-    }
-}
-
-inline bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitLimitMs) {
-    return WaitLoop(condition, timeoutMs, QS_ALLINPUT, true);
-}
-
-inline bool PumpUntilReceived(const CRecorderWindow& recorder, size_t count, DWORD timeoutMs = kWaitLimitMs) {
-    return PumpUntil([&] { return recorder.GetReceived().size() >= count; }, timeoutMs);
+inline bool PumpUntilReceived(const CRecorderWindow& recorder, size_t count, Timeout timeout = kDefaultTimeout) {
+    return WaitUntil([&] { return recorder.GetReceived().size() >= count; }, timeout);
 }
 
 // On a worker thread: waits, without taking anything from the queue, until a quit message is queued.
-inline bool WaitUntilQuitIsQueued(DWORD timeoutMs) {
-    return WaitLoop(
+inline bool WaitUntilQuitIsQueued() {
+    return WaitUntil(
         [] {
             MSG msg{};
             return ::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
         },
-        timeoutMs, QS_POSTMESSAGE, false);
-}
-
-inline double NowMs() {
-    LARGE_INTEGER frequency{};
-    LARGE_INTEGER counter{};
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+        kDefaultTimeout, nullptr, false);
 }
 
 inline bool Exists(const std::wstring& path) {
@@ -72,25 +39,12 @@ inline HANDLE NewEvent() {
     return ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
-// Where a probe job reports its own end, read after it was destroyed.
-struct DestructionRecord {
-    std::atomic<DWORD> threadId{0};
-    HANDLE destroyed = nullptr;
-};
-
 // A file job whose run is a test-supplied body; remembers where and how it ran.
 class CProbeFileJob : public transfer::CFileOpe {
 public:
     using Body = std::function<bool(CProbeFileJob&)>;
 
-    CProbeFileJob(HWND window, UINT message, Body body, DestructionRecord* record = nullptr)
-        : CFileOpe(window, message), m_body(std::move(body)), m_record(record) {}
-    ~CProbeFileJob() override {
-        if (m_record) {
-            m_record->threadId = ::GetCurrentThreadId();
-            ::SetEvent(m_record->destroyed);
-        }
-    }
+    CProbeFileJob(HWND window, UINT message, Body body) : CFileOpe(window, message), m_body(std::move(body)) {}
 
     bool Run() override {
         ranOnThread = ::GetCurrentThreadId();
@@ -98,18 +52,14 @@ public:
         if (FAILED(::CoGetApartmentType(&apartment, &qualifier))) {
             apartment = APTTYPE_CURRENT;
         }
-        const bool result = m_body ? m_body(*this) : true;
-        finishedAtMs = NowMs();
-        return result;
+        return m_body ? m_body(*this) : true;
     }
 
     DWORD ranOnThread = 0;
     APTTYPE apartment = APTTYPE_CURRENT;
-    double finishedAtMs = 0;
 
 private:
     Body m_body;
-    DestructionRecord* m_record;
 };
 
 // A download job whose three steps succeed or fail as told, and which may set its own status in a step.
@@ -126,22 +76,12 @@ public:
         breakSetAtStart = IsBreakRequested();
         return Do('c', connect);
     }
-    // While transferring: with `started` set, signals it and waits for a cancel; without one the step times out.
-    bool Transfer() override {
-        if (!started) {
-            return Do('t', transfer);
-        }
-        calls += 't';
-        ::SetEvent(started);
-        SetStatus(::WaitForSingleObject(GetBreakEvent(), kWaitLimitMs) == WAIT_OBJECT_0 ? 1 : 99);
-        return false;
-    }
+    bool Transfer() override { return Do('t', transfer); }
     bool Close() override { return Do('x', close); }
 
     Step connect;
     Step transfer;
     Step close;
-    HANDLE started = nullptr;
     std::string calls;
     bool breakSetAtStart = false;
 

@@ -46,7 +46,7 @@ bool InAnotherProcess(const std::wstring& operation, const std::wstring& path, c
 }
 
 bool WaitForMessage(const CRecorderWindow& recorder, size_t from, WPARAM bit, ChangeKind kind) {
-    return PumpUntil([&] {
+    return WaitUntil([&] {
         const auto& received = recorder.GetReceived();
         for (size_t i = from; i < received.size(); ++i) {
             if (received[i].message == kReload && received[i].wParam == bit &&
@@ -181,29 +181,6 @@ TEST_P(WatchDataTest, ReportsAddModifyRenameAndRemoveOfTheDataFilesOnly) {
 }
 INSTANTIATE_TEST_SUITE_P(ThisOrAnotherProcess, WatchDataTest, ::testing::Bool());
 
-TEST(WatchData, StopsAndStartsAgainButNeverOnAMissingFolder) {
-    CTempFolder folder;
-    CRecorderWindow recorder;
-    CWatchData watch;
-    EXPECT_FALSE(watch.Stop());
-    EXPECT_FALSE(watch.Start(folder.File(L"missing"), recorder.Get(), kReload, kError));
-    EXPECT_FALSE(watch.IsRunning());
-    ASSERT_TRUE(watch.Start(folder.Path(), recorder.Get(), kReload, kError));
-    EXPECT_TRUE(watch.Stop());
-    EXPECT_FALSE(watch.IsRunning());
-    EXPECT_FALSE(watch.Stop());
-    // A change while stopped is not reported; started again, changes are.
-    ASSERT_TRUE(WriteBytes(folder.File(L"chmkey.xml"), kContent));
-    ASSERT_TRUE(watch.Start(folder.Path(), recorder.Get(), kReload, kError));
-    ASSERT_TRUE(WriteBytes(folder.File(L"chmlib.xml"), kContent));
-    EXPECT_TRUE(WaitForMessage(recorder, 0, 0x04, ChangeKind::Added));
-    EXPECT_TRUE(watch.Stop());
-    for (const auto& received : recorder.GetReceived()) {
-        EXPECT_EQ(received.message, kReload);
-        EXPECT_EQ(received.wParam, 0x04u);
-    }
-}
-
 // A refused first read leaves the program running without the watch and says so once; a lost batch asks every
 // watched file's store to reload (each compares its file's time and size) and the watch goes on.
 TEST(WatchData, ARefusedFirstReadIsReportedOnceAndALostBatchReloadsEveryFile) {
@@ -216,15 +193,15 @@ TEST(WatchData, ARefusedFirstReadIsReportedOnceAndALostBatchReloadsEveryFile) {
         ASSERT_TRUE(watch.Start(folder.Path(), recorder.Get(), kReload, kError)) << row;
         EXPECT_TRUE(watch.IsRunning()) << row;
         if (refused) {
-            EXPECT_TRUE(PumpUntil([&] { return CountReceived(recorder, kError, 0) > 0; })) << row;
+            EXPECT_TRUE(WaitUntil([&] { return CountReceived(recorder, kError, 0) > 0; })) << row;
         } else {
             // The first batch is real; the lost one comes next.
             ASSERT_TRUE(WriteBytes(folder.File(L"chmkey.xml"), kContent));
             for (const WPARAM bit : {0x01, 0x02, 0x04, 0x10}) {
-                EXPECT_TRUE(PumpUntil([&] { return CountReceived(recorder, kReload, bit) > 0; })) << row << " " << bit;
+                EXPECT_TRUE(WaitUntil([&] { return CountReceived(recorder, kReload, bit) > 0; })) << row << " " << bit;
             }
             ASSERT_TRUE(WriteBytes(folder.File(L"chmlib.xml"), kContent));
-            EXPECT_TRUE(PumpUntil([&] { return CountReceived(recorder, kReload, 0x04) > 1; })) << row;
+            EXPECT_TRUE(WaitUntil([&] { return CountReceived(recorder, kReload, 0x04) > 1; })) << row;
         }
         EXPECT_TRUE(watch.Stop()) << row;
         EXPECT_FALSE(watch.IsRunning()) << row;

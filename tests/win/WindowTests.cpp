@@ -1,4 +1,3 @@
-#include "win/Subclass.h"
 #include "win/Window.h"
 
 #include <gtest/gtest.h>
@@ -123,63 +122,6 @@ TEST(WindowImpl, RefusedCreationDoesNotTouchAnObjectItsFinalMessageFreed) {
     EXPECT_EQ(window->Create(nullptr, nullptr, L"refused", WS_OVERLAPPEDWINDOW), nullptr);
     EXPECT_TRUE(std::all_of(std::begin(storage), std::end(storage),
                             [](unsigned char byte) { return byte == CRefusedSelfDeleting::kPoison; }));
-}
-
-TEST(Window, TextAndCentring) {
-    CProbeWindow owner;
-    CProbeWindow child;
-    RECT ownerRect{100, 100, 700, 500};
-    RECT childRect{0, 0, 200, 100};
-    ASSERT_NE(owner.Create(nullptr, &ownerRect, L"owner", WS_OVERLAPPEDWINDOW), nullptr);
-    ASSERT_NE(child.Create(owner.m_hWnd, &childRect, L"子ウィンドウ 𠀋", WS_POPUP | WS_CAPTION), nullptr);
-    EXPECT_EQ(child.GetText(), L"子ウィンドウ 𠀋");
-    EXPECT_EQ(child.GetClassName(), L"FolivexTestProbe");
-
-    ASSERT_TRUE(child.CenterOn(owner.m_hWnd));
-    const RECT o = owner.GetWindowRect();
-    const RECT c = child.GetWindowRect();
-    EXPECT_NEAR((c.left + c.right) / 2, (o.left + o.right) / 2, 1);
-    EXPECT_NEAR((c.top + c.bottom) / 2, (o.top + o.bottom) / 2, 1);
-    child.Destroy();
-    owner.Destroy();
-}
-
-class CCountingSubclass : public win::CSubclassWindow {
-public:
-    int setTextCalls = 0;
-    int finals = 0;
-    bool ProcessWindowMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) override {
-        if (msg == WM_SETTEXT) {
-            ++setTextCalls;
-            result = TRUE; // swallow: the control keeps its old text
-            return true;
-        }
-        return false;
-    }
-
-protected:
-    void OnFinalMessage(HWND) override { ++finals; }
-};
-
-TEST(SubclassWindow, InterceptsUntilTheControlIsDestroyed) {
-    const HWND edit =
-        ::CreateWindowExW(0, L"EDIT", L"before", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(edit, nullptr);
-    CCountingSubclass sub;
-    ASSERT_TRUE(sub.Subclass(edit));
-    EXPECT_FALSE(sub.Subclass(edit)); // one window per wrapper
-    ::SetWindowTextW(edit, L"after");
-    EXPECT_EQ(sub.setTextCalls, 1);
-    EXPECT_EQ(win::CWindow(edit).GetText(), L"before");
-
-    ASSERT_TRUE(sub.Unsubclass());
-    ::SetWindowTextW(edit, L"after");
-    EXPECT_EQ(win::CWindow(edit).GetText(), L"after");
-
-    ASSERT_TRUE(sub.Subclass(edit));
-    ::DestroyWindow(edit);
-    EXPECT_EQ(sub.finals, 1);
-    EXPECT_FALSE(sub.IsSubclassed());
 }
 
 } // namespace

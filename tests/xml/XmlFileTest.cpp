@@ -208,31 +208,6 @@ TEST_F(NotesFile, ImportReplacesTheStoreOnlyWithAFileThatLoads) {
     EXPECT_EQ(ReadByAnother(), m_notes.notes);
 }
 
-// A second process that edits the shared file under the mutex: argv = folder, rounds, tag.
-int EditingProcessHelper(int argc, wchar_t** argv) {
-    if (argc < 3) {
-        return 2;
-    }
-    CTestNotes notes;
-    notes.SetFolder(argv[0]);
-    const int rounds = _wtoi(argv[1]);
-    for (int i = 0; i < rounds; ++i) {
-        if (!notes.Reload()) {
-            return 10;
-        }
-        CTestNote note = Note(std::wstring(argv[2]) + L" & <" + std::to_wstring(i) + L">");
-        note.body = L"日本語 \xD83D\xDE00";
-        if (notes.notes.size() > 20) {
-            notes.notes.erase(notes.notes.begin());
-        }
-        if (!notes.Add(note)) {
-            return 11;
-        }
-    }
-    return 0;
-}
-FOLIVEX_TEST_HELPER(L"xml-editing-process", EditingProcessHelper);
-
 // A second process that waits until the named event is set: argv = event name.
 int WaitingProcessHelper(int argc, wchar_t** argv) {
     const HANDLE event = argc < 1 ? nullptr : ::OpenEventW(SYNCHRONIZE, FALSE, argv[0]);
@@ -287,33 +262,6 @@ TEST_F(NotesFile, TemporaryNamesAreShortAndOnlyThoseOfGoneWritersAreRemoved) {
     ::SetEvent(release);
     EXPECT_EQ(later.Wait(), 0);
     ::CloseHandle(release);
-}
-
-TEST_F(NotesFile, TwoProcessesWritingTheSameFileNeverLeaveItUnreadable) {
-    CHelperProcess first;
-    CHelperProcess second;
-    ASSERT_TRUE(first.Start(L"xml-editing-process", {m_folder.Path(), L"60", L"first"}));
-    ASSERT_TRUE(second.Start(L"xml-editing-process", {m_folder.Path(), L"60", L"second"}));
-    int loads = 0;
-    // Reads under the mutex for as long as either writer runs; every read must find a whole document.
-    while (first.Wait(0) == -1 || second.Wait(0) == -1) {
-        if (::GetFileAttributesW(m_notes.GetPath().c_str()) == INVALID_FILE_ATTRIBUTES) {
-            ::SwitchToThread();
-            continue;
-        }
-        ASSERT_TRUE(m_notes.LoadLocked()) << testing::PrintToString(m_notes.GetError());
-        ++loads;
-    }
-    EXPECT_EQ(first.Wait(), 0);
-    EXPECT_EQ(second.Wait(), 0);
-    const std::vector<CTestNote> notes = ReadByAnother();
-    EXPECT_FALSE(notes.empty());
-    for (const CTestNote& note : notes) {
-        EXPECT_TRUE(note.title.starts_with(L"first & <") || note.title.starts_with(L"second & <"))
-            << testing::PrintToString(note.title);
-    }
-    EXPECT_EQ(ListFolder(m_folder.Path()), std::vector<std::wstring>{L"chmlib.xml"});
-    RecordProperty("loads", loads);
 }
 
 } // namespace

@@ -15,10 +15,13 @@ bool IsUsableButton(HWND child) {
 
 } // namespace
 
+bool IsMessageBox(HWND dialog) {
+    const HWND text = ::GetDlgItem(dialog, kMessageBoxTextId);
+    return text && WindowClass(text) == L"Static";
+}
+
 MessageBoxInfo ReadMessageBox(HWND dialog) {
-    MessageBoxInfo box;
-    box.window = dialog;
-    box.caption = WindowText(dialog);
+    MessageBoxInfo box{dialog, WindowText(dialog), {}, {}};
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         const int id = ::GetDlgCtrlID(child);
         if (id == kMessageBoxTextId && box.text.empty() && WindowClass(child) == L"Static") {
@@ -31,14 +34,11 @@ MessageBoxInfo ReadMessageBox(HWND dialog) {
 }
 
 bool PressButton(HWND dialog, int id) {
-    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (::GetDlgCtrlID(child) == id && IsUsableButton(child) && ::IsWindowEnabled(child)) {
-            // Posted, not sent: the button may end a modal loop whose caller must not be waited on here.
-            return ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED),
-                                  reinterpret_cast<LPARAM>(child)) != FALSE;
-        }
-    }
-    return false;
+    const HWND button = ::GetDlgItem(dialog, id);
+    // Posted, not sent: the button may end a modal loop whose caller must not be waited on here.
+    return button && IsUsableButton(button) && ::IsWindowEnabled(button) &&
+           ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED),
+                          reinterpret_cast<LPARAM>(button)) != FALSE;
 }
 
 } // namespace e2e

@@ -20,6 +20,8 @@ struct MessageBoxInfo {
     std::vector<int> buttons;
 };
 
+// Whether `dialog` has a message box's text control, as opposed to the program's other dialogs.
+bool IsMessageBox(HWND dialog);
 // Reads `dialog` as a message box; the text is empty when it has no text control of the box's id.
 MessageBoxInfo ReadMessageBox(HWND dialog);
 

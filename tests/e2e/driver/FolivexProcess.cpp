@@ -2,12 +2,12 @@
 
 #include "app/CmdLine.h"
 
+#include "common/TestFiles.h"
+#include "driver/Documents.h"
 #include "driver/Windows.h"
 #include "win/Strings.h"
 
 #include <tlhelp32.h>
-
-#include <algorithm>
 
 namespace e2e {
 
@@ -20,22 +20,7 @@ bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
     return text.size() >= prefix.size() && win::EqualsNoCaseAscii(text.substr(0, prefix.size()), prefix);
 }
 
-// The folivex.exe of this build, as a path this process can open.
-std::wstring BuiltExecutable() {
-    // The build gives the path as its host sees it; a Unix path is reached through Wine's Z: drive.
-    std::wstring path = win::Utf8ToWide(FOLIVEX_EXE_PATH);
-    if (!path.empty() && path.front() == L'/') {
-        path.insert(0, L"Z:");
-    }
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
-}
-
 } // namespace
-
-CFolivexProcess::~CFolivexProcess() {
-    (void)Terminate();
-}
 
 bool CFolivexProcess::Prepare() {
     if (!m_exePath.empty()) {
@@ -45,15 +30,11 @@ bool CFolivexProcess::Prepare() {
         return false;
     }
     const std::wstring target = m_folder.File(kExeName);
-    if (!::CopyFileW(BuiltExecutable().c_str(), target.c_str(), TRUE)) {
+    if (!::CopyFileW(HostPath(FOLIVEX_EXE_PATH).c_str(), target.c_str(), TRUE)) {
         return false;
     }
     m_exePath = target;
     return true;
-}
-
-bool CFolivexProcess::Start() {
-    return Start({}, {});
 }
 
 bool CFolivexProcess::Start(const std::vector<std::wstring>& args, const std::wstring& currentFolder) {
@@ -127,15 +108,7 @@ bool CFolivexProcess::WaitForCaption(std::wstring_view expected, Timeout timeout
 }
 
 std::optional<MessageBoxInfo> CFolivexProcess::WaitForMessageBox(Timeout timeout) const {
-    HWND dialog = nullptr;
-    WaitUntil(
-        [&] {
-            const std::vector<HWND> windows = TopLevelWindows(m_pid, kDialogClass);
-            dialog = windows.empty() ? nullptr : windows.front();
-            return dialog != nullptr;
-        },
-        timeout, m_process.Get());
-    return dialog ? std::optional<MessageBoxInfo>(ReadMessageBox(dialog)) : std::nullopt;
+    return WaitForMessageBoxOf(*this, timeout);
 }
 
 bool CFolivexProcess::SendCommand(UINT id, Timeout timeout) const {
@@ -148,15 +121,11 @@ bool CFolivexProcess::Close() const {
 }
 
 std::optional<DWORD> CFolivexProcess::WaitForExit(Timeout timeout) const {
-    if (!m_process) {
-        return std::nullopt;
-    }
     const HANDLE process = m_process.Get();
-    if (!WaitUntil([process] { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, timeout, process)) {
-        return std::nullopt;
-    }
     DWORD code = 0;
-    if (!::GetExitCodeProcess(process, &code)) {
+    if (!process ||
+        !WaitUntil([process] { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, timeout, process) ||
+        !::GetExitCodeProcess(process, &code)) {
         return std::nullopt;
     }
     return code;

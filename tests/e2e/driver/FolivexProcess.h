@@ -24,52 +24,43 @@ public:
     CFolivexProcess() = default;
     CFolivexProcess(const CFolivexProcess&) = delete;
     CFolivexProcess& operator=(const CFolivexProcess&) = delete;
-    ~CFolivexProcess();
+    ~CFolivexProcess() { (void)Terminate(); }
 
-    // Copies folivex.exe into the private folder (once). Data files a test wants the program to find at start
-    // go into DataFolder() after this.
+    // Copies folivex.exe into the private folder (once); data files the program should find at start go into
+    // DataFolder() after this.
     [[nodiscard]] bool Prepare();
-    // Prepares when needed and starts the copy. One process per object: false when one was already started.
-    [[nodiscard]] bool Start();
-    // The same with command-line arguments, and optionally another current folder than the program's own.
-    [[nodiscard]] bool Start(const std::vector<std::wstring>& args, const std::wstring& currentFolder = {});
-
-    // Starts another process of `owner`'s copy in `owner`'s folder, so both share one data folder. The
-    // owner must outlive this object (declare it first).
-    // Its current folder is `owner`'s folder unless another is given.
+    // Prepares when needed and starts the copy with the arguments, in its own folder unless another is given.
+    // One process per object.
+    [[nodiscard]] bool Start(const std::vector<std::wstring>& args = {}, const std::wstring& currentFolder = {});
+    // Starts another process of `owner`'s copy, so both share one data folder; the owner must outlive this object.
     [[nodiscard]] bool StartBeside(const CFolivexProcess& owner, const std::vector<std::wstring>& args,
                                    const std::wstring& currentFolder = {});
-
     // Starts in a fresh folder that holds a copy of `previous`'s data file `name`, as a later run finds it.
     [[nodiscard]] bool StartWithFileOf(const CFolivexProcess& previous, const std::wstring& name);
 
     // The window with the keyboard focus in the process's window thread; nullptr when there is none.
     [[nodiscard]] HWND FocusedWindow() const;
-
-    // The visible main frame of the process, once it exists; nullptr on time-out or when the process ended.
-    // The frame found here is the one MainWindow(), Caption(), the commands and Close() act on.
+    // The visible main frame, once it exists (nullptr on time-out or when the process ended); the frame found here
+    // is the one MainWindow(), Caption(), the commands and Close() act on.
     HWND WaitForMainWindow(Timeout timeout = kDefaultTimeout);
-    // The visible main frame now, without waiting.
     [[nodiscard]] HWND FindMainWindow() const;
     [[nodiscard]] HWND MainWindow() const noexcept { return m_mainWindow; }
     [[nodiscard]] std::wstring Caption() const;
-    // True once the main frame's caption is exactly `expected`.
     bool WaitForCaption(std::wstring_view expected, Timeout timeout = kDefaultTimeout) const;
-
-    // The first dialog-manager window of the process read as a message box; nothing on time-out.
+    // The first message box of the process, also before its main frame shows; nothing on time-out.
     std::optional<MessageBoxInfo> WaitForMessageBox(Timeout timeout = kDefaultTimeout) const;
 
-    // WM_COMMAND to the main frame; returns once the frame handled it (false when it did not within the time-out).
+    // WM_COMMAND to the main frame; true once the frame handled it within the time-out.
     bool SendCommand(UINT id, Timeout timeout = kDefaultTimeout) const;
     // Asks the main frame to close (WM_CLOSE, posted).
     bool Close() const;
-
     // The exit code once the process has ended, nothing when it still runs after `timeout`.
     std::optional<DWORD> WaitForExit(Timeout timeout = kDefaultTimeout) const;
     [[nodiscard]] bool IsRunning() const;
     // Ends a still running process at once and waits for it to be gone.
     bool Terminate();
 
+    [[nodiscard]] DWORD Pid() const noexcept { return m_pid; }
     [[nodiscard]] const std::wstring& DataFolder() const noexcept { return m_folder.Path(); }
     [[nodiscard]] const std::wstring& ExePath() const noexcept { return m_exePath; }
 

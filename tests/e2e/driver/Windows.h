@@ -1,6 +1,6 @@
 #pragma once
 // Looking at windows of other processes: their texts and classes, the top-level windows of a process, the
-// children of a window by class, and the toolbar messages the main frame's command bar answers.
+// children of a window by class, and the items of another process's list and tree views.
 
 #include "driver/Wait.h"
 
@@ -27,12 +27,6 @@ std::vector<HWND> ChildWindows(HWND parent, std::wstring_view className = {});
 
 // A message to another process's window that cannot hang the test: false when it did not answer in time.
 bool SendWithTimeout(HWND window, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result, Timeout timeout = kDefaultTimeout);
-
-// The number of buttons of a toolbar (TB_BUTTONCOUNT), or -1 when it did not answer.
-int ToolbarButtonCount(HWND toolbar);
-// The texts of a toolbar's buttons in order, mnemonic ampersands included; nothing when they could not be read.
-// The toolbar messages carry pointers, so they point into a block reserved in the toolbar's own process.
-std::optional<std::vector<std::wstring>> ToolbarButtonTexts(HWND toolbar, Timeout timeout = kDefaultTimeout);
 
 // The texts of one column of another process's list view, in item order; nothing when they could not be read.
 std::optional<std::vector<std::wstring>> ListViewTexts(HWND list, int column, Timeout timeout = kDefaultTimeout);

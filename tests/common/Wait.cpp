@@ -1,13 +1,11 @@
-#include "driver/Wait.h"
+#include "common/Wait.h"
 
 #include <algorithm>
-
-namespace e2e {
 
 namespace {
 
 // Short enough that a wait ends soon after its condition holds, long enough not to load the machine.
-constexpr ULONGLONG kPollMs = 15;
+constexpr ULONGLONG kPollMs = 10;
 
 // Dispatches the messages waiting for this thread, so a test never blocks a peer that sends to it.
 void PumpMessages() {
@@ -25,9 +23,12 @@ void PumpMessages() {
 
 } // namespace
 
-bool WaitUntil(const std::function<bool()>& condition, Timeout timeout, HANDLE abandon) {
+bool WaitUntil(const std::function<bool()>& condition, Timeout timeout, HANDLE abandon, bool pump) {
     const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(std::max<Timeout::rep>(0, timeout.count()));
     for (;;) {
+        if (pump) {
+            PumpMessages();
+        }
         if (condition()) {
             return true;
         }
@@ -39,10 +40,7 @@ bool WaitUntil(const std::function<bool()>& condition, Timeout timeout, HANDLE a
             return false;
         }
         const DWORD pause = static_cast<DWORD>(std::min(deadline - now, kPollMs));
-        ::MsgWaitForMultipleObjectsEx(abandon ? 1 : 0, abandon ? &abandon : nullptr, pause, QS_ALLINPUT,
-                                      MWMO_INPUTAVAILABLE);
-        PumpMessages();
+        ::MsgWaitForMultipleObjectsEx(abandon ? 1 : 0, abandon ? &abandon : nullptr, pause,
+                                      pump ? QS_ALLINPUT : QS_POSTMESSAGE, MWMO_INPUTAVAILABLE);
     }
 }
-
-} // namespace e2e
