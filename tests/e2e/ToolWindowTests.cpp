@@ -22,6 +22,20 @@ namespace {
 
 using Texts = std::vector<std::wstring>;
 
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (::OpenClipboard(nullptr)) {
+        if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+            if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
+                text.assign(chars, wcsnlen(chars, ::GlobalSize(data) / sizeof(wchar_t)));
+                ::GlobalUnlock(data);
+            }
+        }
+        ::CloseClipboard();
+    }
+    return text;
+}
+
 bool WaitForColumn(HWND list, int column, const Texts& expected) {
     return WaitUntil([&] { return ListViewTexts(list, column) == expected; });
 }
@@ -54,6 +68,17 @@ TEST(PropertyWindow, ListsTheOpenDocumentAndComesBackWhereItWasLeft) {
     ASSERT_TRUE(::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROP_CATEGORY, CBN_SELCHANGE),
                                reinterpret_cast<LPARAM>(box)));
     EXPECT_TRUE(WaitForColumn(list, 0, {L"作成日時", L"更新日時", L"アクセス日時", L"サイズ"}));
+
+    // Select all, then copy the contents only: each row's content ended by CR LF, as UTF-16 text.
+    const auto fileRows = ListViewTexts(list, 1);
+    ASSERT_TRUE(fileRows.has_value());
+    std::wstring expected;
+    for (const std::wstring& content : *fileRows) {
+        expected += content + L"\r\n";
+    }
+    ASSERT_TRUE(::PostMessageW(dialog, WM_COMMAND, ID_EDIT_SELECT_ALL, 0));
+    ASSERT_TRUE(::PostMessageW(dialog, WM_COMMAND, ID_ITEM_ACTION, 0));
+    EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == expected; }));
 
     // Left beside the frame at a size of its own; the layout file keeps it relative to the frame. The history
     // window, on the same base with messages of its own, comes back too.
