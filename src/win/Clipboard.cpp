@@ -9,7 +9,25 @@ UINT DataFolderFormat() noexcept {
     return format;
 }
 
-CClipboard::CClipboard(HWND window) noexcept : m_open(::OpenClipboard(window) != FALSE) {}
+namespace {
+
+// Another program (a clipboard viewer or manager, say) may hold the clipboard for a moment: try a little while
+// before giving up, as a user copying would not expect a failure for that.
+bool OpenWithRetries(HWND window) noexcept {
+    constexpr int kAttempts = 20;
+    constexpr DWORD kPauseMs = 10;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (::OpenClipboard(window)) {
+            return true;
+        }
+        ::Sleep(kPauseMs);
+    }
+    return false;
+}
+
+} // namespace
+
+CClipboard::CClipboard(HWND window) noexcept : m_open(OpenWithRetries(window)) {}
 
 CClipboard::~CClipboard() {
     if (m_open) {
