@@ -349,30 +349,12 @@ void CDlgSetting::OnRevert() {
 }
 
 void CDlgSetting::OnMenuButton() {
-    const HWND button = ::GetDlgItem(m_hWnd, IDC_SET_MENU_BUTTON);
-    win::CContextMenu menu(m_hWnd, m_bar);
-    if (!menu.SetMenu(IDR_SETTING_MENU, 0)) {
-        ReportFailure();
-        return;
-    }
-    ::EnableMenuItem(menu.Popup(), ID_RESET_CURRENT,
-                     MF_BYCOMMAND | (m_page && m_page->CanReset() ? MF_ENABLED : MF_GRAYED));
     RECT rc{};
-    ::GetWindowRect(button, &rc);
-    const UINT command = menu.Track({rc.left, rc.bottom});
-    if (command != 0) {
-        ::SendMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(command, 0), 0);
-    }
+    ::GetWindowRect(::GetDlgItem(m_hWnd, IDC_SET_MENU_BUTTON), &rc);
+    RunMenu(IDR_SETTING_MENU, {rc.left, rc.bottom});
 }
 
 void CDlgSetting::OnTreeMenu(POINT point) {
-    win::CContextMenu menu(m_hWnd, m_bar);
-    if (!menu.SetMenu(IDR_SETTING_TREE, 0)) {
-        ReportFailure();
-        return;
-    }
-    ::EnableMenuItem(menu.Popup(), ID_RESET_CURRENT,
-                     MF_BYCOMMAND | (m_page && m_page->CanReset() ? MF_ENABLED : MF_GRAYED));
     if (point.x == -1 && point.y == -1) {
         RECT rc{};
         const HWND tree = m_tree.Handle();
@@ -382,8 +364,18 @@ void CDlgSetting::OnTreeMenu(POINT point) {
             ::ClientToScreen(tree, &point);
         }
     }
-    const UINT command = menu.Track(point);
-    if (command != 0) {
+    RunMenu(IDR_SETTING_TREE, point);
+}
+
+void CDlgSetting::RunMenu(UINT resource, POINT point) {
+    win::CContextMenu menu(m_hWnd, m_bar);
+    if (!menu.SetMenu(resource, 0)) {
+        ReportFailure();
+        return;
+    }
+    ::EnableMenuItem(menu.Popup(), ID_RESET_CURRENT,
+                     MF_BYCOMMAND | (m_page && m_page->CanReset() ? MF_ENABLED : MF_GRAYED));
+    if (const UINT command = menu.Track(point)) {
         ::SendMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(command, 0), 0);
     }
 }

@@ -58,6 +58,8 @@ private:
     void OnRevert();
     void OnMenuButton();
     void OnTreeMenu(POINT point);
+    // Shows a menu resource's popup at the point, the page reset enabled as the page allows; runs the choice.
+    void RunMenu(UINT resource, POINT point);
     void OnResetPage();
     void OnResetAll();
     void OnExport();
