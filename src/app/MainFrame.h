@@ -13,6 +13,7 @@
 #include "data/DataShortkey.h"
 #include "data/DataUrls.h"
 #include "tools/DlgDocHist.h"
+#include "tools/DlgDocLib.h"
 #include "tools/DlgDocProp.h"
 #include "tools/DlgProgress.h"
 #include "tools/DlgSetPages.h"
@@ -46,6 +47,7 @@ class CMainFrame : public win::CWindowImpl,
                    private win::CMessageFilter,
                    private win::CIdleHandler,
                    private tools::IDocOpener,
+                   private tools::ICurrentDocSource,
                    private tools::ISettingHost {
 public:
     static constexpr wchar_t kClassName[] = L"FolivexMainFrame";
@@ -162,6 +164,9 @@ private:
     void MoveToolsWithFrame(const WINDOWPOS& pos);
     void KeepToolsAbove();
     bool RequestOpen(const data::CDataDoc& doc, bool newWindow, bool confirm) override;
+    bool GetCurrentDoc(tools::CurrentDoc& current) override;
+    // The shown document as a stored record, at the topic given.
+    [[nodiscard]] data::CDataDoc RecordOf(const transfer::CPropDoc& props, const std::wstring& topic) const;
     // The program's top-level windows that a modal dialog disables together.
     [[nodiscard]] std::vector<HWND> TopLevelWindows() const;
     // Full screen, show modes and the settings dialog (MainFrameModes.cpp).
@@ -185,6 +190,7 @@ private:
     tools::CPropSourceOf<viewer::CHHView> m_propSource{m_view};
     tools::CDlgDocProp m_docProp{m_layout, m_propSource};
     tools::CDlgDocHist m_docHist{m_layout, m_history, m_setting, *this};
+    tools::CDlgDocLib m_docLib;
     tools::CDlgShortKey m_shortKeyWindow;
     win::CFullScreen m_fullScreen;
     CDlgMode m_dlgMode{[this] { return TopLevelWindows(); },

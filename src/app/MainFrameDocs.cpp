@@ -141,7 +141,7 @@ std::wstring CMainFrame::ShowDocument(std::unique_ptr<transfer::CFileHandle> doc
     return AddToHistory(props, topic);
 }
 
-std::wstring CMainFrame::AddToHistory(const transfer::CPropDoc& props, const std::wstring& topic) {
+data::CDataDoc CMainFrame::RecordOf(const transfer::CPropDoc& props, const std::wstring& topic) const {
     data::CDataDoc doc;
     // A title is display text: what the file cannot carry becomes a replacement character, so one odd title
     // never stops the history from saving.
@@ -153,7 +153,11 @@ std::wstring CMainFrame::AddToHistory(const transfer::CPropDoc& props, const std
         static_cast<data::CDataUrl&>(doc.url) = ToDataUrl(props.connection);
     }
     doc.topic.path = topic;
-    if (m_history.Add(doc)) {
+    return doc;
+}
+
+std::wstring CMainFrame::AddToHistory(const transfer::CPropDoc& props, const std::wstring& topic) {
+    if (m_history.Add(RecordOf(props, topic))) {
         return {};
     }
     return win::TextWithDetail(IDS_ERR_HISTORY_ADD, m_history.GetError());

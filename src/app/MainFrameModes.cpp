@@ -16,7 +16,7 @@
 static_assert(WM_APP_TOOL_ENABLE == tools::CDlgTool::kOwnerEnableNotify);
 
 std::vector<HWND> CMainFrame::TopLevelWindows() const {
-    return {m_hWnd, m_docProp.m_hWnd, m_docHist.m_hWnd, m_shortKeyWindow.m_hWnd};
+    return {m_hWnd, m_docProp.m_hWnd, m_docHist.m_hWnd, m_docLib.m_hWnd, m_shortKeyWindow.m_hWnd};
 }
 
 bool CMainFrame::SetFullScreen(bool on) {

@@ -8,20 +8,24 @@
 
 #include "win/MessageBox.h"
 #include "win/Strings.h"
+#include "xml/XmlTextCheck.h"
 
 #include "resource.h"
 
 CMainFrame::CMainFrame()
     : m_history(m_setting), m_urls(m_setting), m_view(m_setting, m_shortkey),
+      m_docLib(m_layout, m_library, m_setting, m_shortkey, *this, *this, ExeInfo::GetExecDir()),
       m_shortKeyWindow(m_layout, m_shortkey, m_setting, ExeInfo::GetExecDir()) {}
 
 bool CMainFrame::CreateToolWindows() {
     // Their context menus show the command bar's images.
     m_docProp.SetMenuBar(&m_commandBar);
     m_docHist.SetMenuBar(&m_commandBar);
+    m_docLib.SetMenuBar(&m_commandBar);
     m_shortKeyWindow.SetMenuBar(&m_commandBar);
-    // In the order the frame creates them: properties, the history, the shortcut keys.
+    // In the order the frame creates them: properties, the history, the library, the shortcut keys.
     return m_docProp.CreateTool(m_hWnd) != nullptr && m_docHist.CreateTool(m_hWnd) != nullptr &&
+           m_docLib.CreateTool(m_hWnd) != nullptr &&
            m_shortKeyWindow.CreateTool(m_hWnd) != nullptr;
 }
 
@@ -30,6 +34,8 @@ void CMainFrame::UpdateToolCommandStates() {
     UISetCheck(ID_VIEW_PROPERTY, m_docProp.IsShown());
     UIEnable(ID_VIEW_HISTORY, m_docHist.m_hWnd != nullptr);
     UISetCheck(ID_VIEW_HISTORY, m_docHist.IsShown());
+    UIEnable(ID_VIEW_LIBRARY, m_docLib.m_hWnd != nullptr);
+    UISetCheck(ID_VIEW_LIBRARY, m_docLib.IsShown());
     UIEnable(ID_VIEW_SHORTKEY, m_shortKeyWindow.m_hWnd != nullptr);
     UISetCheck(ID_VIEW_SHORTKEY, m_shortKeyWindow.IsShown());
     UIEnable(ID_SUBWINDOW_RESET, true);
@@ -47,6 +53,11 @@ bool CMainFrame::OnToolCommand(UINT id) {
             win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
         }
         return true;
+    case ID_VIEW_LIBRARY:
+        if (!m_docLib.Toggle()) {
+            win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
+        }
+        return true;
     case ID_VIEW_SHORTKEY:
         if (!m_shortKeyWindow.Toggle()) {
             win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
@@ -55,7 +66,8 @@ bool CMainFrame::OnToolCommand(UINT id) {
     case ID_SUBWINDOW_RESET:
         if (win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ASK_SUBWINDOW_RESET),
                                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES &&
-            !(m_docProp.ResetPlacement() & m_docHist.ResetPlacement() & m_shortKeyWindow.ResetPlacement())) {
+            !(m_docProp.ResetPlacement() & m_docHist.ResetPlacement() & m_docLib.ResetPlacement() &
+              m_shortKeyWindow.ResetPlacement())) {
             win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
         }
         return true;
@@ -81,6 +93,7 @@ void CMainFrame::MoveToolsWithFrame(const WINDOWPOS& pos) {
     if (dx != 0 || dy != 0) {
         (void)m_docProp.MoveBy(dx, dy);
         (void)m_docHist.MoveBy(dx, dy);
+        (void)m_docLib.MoveBy(dx, dy);
         (void)m_shortKeyWindow.MoveBy(dx, dy);
     }
 }
@@ -114,4 +127,16 @@ bool CMainFrame::RequestOpen(const data::CDataDoc& doc, bool newWindow, bool con
     // Queued like every open request: it waits while the frame is busy and runs after the caller returned.
     const LPARAM flags = (confirm ? kOpenConfirm : 0) | (newWindow ? kOpenNewWindow : 0);
     return PostObject<WM_APP_OPEN_REQUEST>(m_hWnd, std::move(ref), flags);
+}
+
+bool CMainFrame::GetCurrentDoc(tools::CurrentDoc& current) {
+    if (!m_view.HasDocument()) {
+        return false;
+    }
+    const transfer::CPropDoc& props = m_view.GetDocProperties();
+    const transfer::CPropTopic& topic = m_view.GetTopicProperties();
+    current.doc = RecordOf(props, props.topic.Text());
+    current.topicPath = topic.topic.Text();
+    current.topicTitle = xml::MakeStorableText(topic.title);
+    return true;
 }

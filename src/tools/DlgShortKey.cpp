@@ -1,5 +1,7 @@
 #include "tools/DlgShortKey.h"
 
+#include "data/DocInfoFile.h"
+
 #include "tools/DlgFile.h"
 #include "win/ContextMenu.h"
 #include "win/MessageBox.h"
@@ -336,7 +338,7 @@ void CDlgShortKey::OnReset(bool all) {
 
 void CDlgShortKey::OnExport() {
     CDlgFileDataSave dialog(m_setting, m_execDir, win::LoadStr(IDS_SHORTKEY_EXPORT_TITLE));
-    if (dialog.Show(m_hWnd, data::CDataShortkey::kFileName) && !m_store.Export(dialog.Path())) {
+    if (dialog.Show(m_hWnd, data::MakeDefaultFileName(data::CDataShortkey::kFileName)) && !m_store.Export(dialog.Path())) {
         ShowError(IDS_ERR_SHORTKEY_EXPORT);
     }
 }
