@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 
 using namespace e2e;
 
@@ -100,6 +102,50 @@ void Answer(const CFolivexProcess& app, UINT question, int button) {
     EXPECT_EQ(box->text, win::LoadStr(question));
     ASSERT_TRUE(PressButton(*box, button));
     ASSERT_TRUE(WaitUntil([&] { return !WaitForMessageBoxOf(app, Timeout{0}).has_value(); }));
+}
+
+// Real mouse input, as the user drags: the platform's drag loop reads the buttons and keys themselves. Every
+// event carries its point: a button event alone may take the pointer's position from before the last move.
+void SendMouse(DWORD flags, POINT at) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input.mi.dx = static_cast<LONG>((at.x * 65535LL) / std::max(1, ::GetSystemMetrics(SM_CXSCREEN) - 1));
+    input.mi.dy = static_cast<LONG>((at.y * 65535LL) / std::max(1, ::GetSystemMetrics(SM_CYSCREEN) - 1));
+    ::SendInput(1, &input, sizeof(input));
+    ::Sleep(60);
+}
+
+void SendKey(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    ::SendInput(1, &input, sizeof(input));
+    ::Sleep(60);
+}
+
+// Presses on the source's label, moves in steps to `share` of the target row's height and releases there,
+// holding Ctrl over the target when asked.
+void DragWithMouse(HWND tree, HTREEITEM source, HTREEITEM target, double share, bool ctrl) {
+    const auto from = TreeItemScreenRect(tree, source, true);
+    const auto to = TreeItemScreenRect(tree, target, true);
+    ASSERT_TRUE(from && to);
+    const POINT start{(from->left + from->right) / 2, (from->top + from->bottom) / 2};
+    const POINT end{(to->left + to->right) / 2, to->top + static_cast<LONG>((to->bottom - to->top) * share)};
+    SendMouse(0, start);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, start);
+    for (int step = 1; step <= 8; ++step) {
+        SendMouse(0, {start.x + (end.x - start.x) * step / 8, start.y + (end.y - start.y) * step / 8});
+    }
+    if (ctrl) {
+        SendKey(VK_CONTROL, false);
+        SendMouse(0, end);
+    }
+    SendMouse(MOUSEEVENTF_LEFTUP, end);
+    if (ctrl) {
+        SendKey(VK_CONTROL, true);
+    }
 }
 
 class Library : public ::testing::Test {
@@ -248,6 +294,28 @@ TEST_F(Library, FollowsAnotherInstanceKeepingOpenFoldersAndImportsItsExport) {
     ASSERT_TRUE(FileHolds(L"(" + m_folder + L"(Alpha Document)," + m_folder + L"())"));
     EXPECT_EQ(ReadBytes(stored), original);
     EXPECT_TRUE(ShowsTree(m_root + L"(" + m_folder + L"," + m_folder + L")"));
+}
+
+TEST_F(Library, DragsMoveCopyWithCtrlAndNeverIntoThemselves) {
+    RunOn({m_root}, ID_LIB_ADD_FOLDER);
+    Rename({m_root, m_folder}, L"A");
+    RunOn({m_root, L"A"}, ID_LIB_ADD_FOLDER);
+    Rename({m_root, L"A", m_folder}, L"B");
+    RunOn({m_root}, ID_LIB_ADD_DOC);
+    ASSERT_TRUE(FileHolds(L"(A(B()),Alpha Document)"));
+    ASSERT_TRUE(ShowsTree(m_root + L"(A(B),Alpha Document)"));
+
+    // A folder dropped on its own subfolder: refused, nothing changes.
+    DragWithMouse(m_tree, FindItem(m_tree, {m_root, L"A"}), FindItem(m_tree, {m_root, L"A", L"B"}), 0.5, false);
+    // The middle of a collapsed folder takes the document in; without Ctrl it moves.
+    DragWithMouse(m_tree, FindItem(m_tree, {m_root, L"Alpha Document"}), FindItem(m_tree, {m_root, L"A", L"B"}),
+                  0.5, false);
+    ASSERT_TRUE(FileHolds(L"(A(B(Alpha Document)))"));
+    // The upper quarter of a folder is before it; Ctrl copies.
+    ASSERT_TRUE(ShowsTree(m_root + L"(A(B(Alpha Document)))"));
+    DragWithMouse(m_tree, FindItem(m_tree, {m_root, L"A", L"B", L"Alpha Document"}), FindItem(m_tree, {m_root, L"A"}),
+                  0.1, true);
+    ASSERT_TRUE(FileHolds(L"(Alpha Document,A(B(Alpha Document)))"));
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 #include <algorithm>
 #include <memory>
 
@@ -153,6 +155,32 @@ std::optional<std::vector<TreeItemText>> TreeViewChildren(HWND tree, HTREEITEM p
         }
     }
     return children;
+}
+
+std::optional<RECT> TreeItemScreenRect(HWND tree, HTREEITEM item, bool labelOnly) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(tree, &pid);
+    const win::CHandle process(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+    const auto release = [&process](void* block) { ::VirtualFreeEx(process.Get(), block, 0, MEM_RELEASE); };
+    const std::unique_ptr<void, decltype(release)> block(
+        process ? ::VirtualAllocEx(process.Get(), nullptr, sizeof(RECT), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                : nullptr,
+        release);
+    // The message takes the item in the rectangle it fills.
+    RECT rect{};
+    static_assert(sizeof(HTREEITEM) <= sizeof(RECT));
+    std::memcpy(&rect, &item, sizeof(item));
+    SIZE_T moved = 0;
+    LRESULT result = 0;
+    if (!block || !::WriteProcessMemory(process.Get(), block.get(), &rect, sizeof(rect), &moved) ||
+        !SendWithTimeout(tree, TVM_GETITEMRECT, labelOnly ? TRUE : FALSE, reinterpret_cast<LPARAM>(block.get()),
+                         result) ||
+        !result || !::ReadProcessMemory(process.Get(), block.get(), &rect, sizeof(rect), &moved) ||
+        moved != sizeof(rect)) {
+        return std::nullopt;
+    }
+    ::MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
 }
 
 } // namespace e2e

@@ -42,4 +42,7 @@ struct TreeItemText {
 std::optional<std::vector<TreeItemText>> TreeViewChildren(HWND tree, HTREEITEM parent,
                                                           Timeout timeout = kDefaultTimeout);
 
+// The screen rectangle of an item of another process's tree view (its label only, or its whole row).
+std::optional<RECT> TreeItemScreenRect(HWND tree, HTREEITEM item, bool labelOnly);
+
 } // namespace e2e
