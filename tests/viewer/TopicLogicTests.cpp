@@ -113,7 +113,9 @@ void RunSteps(const char* steps, CFakePage& page, CPageOver& pageOver, const dat
         int number = 0;
         bool handled = false;
         if (kind == 'e' && parts >> number) {
-            pageOver.OnBrowserEvent(BrowserEventFromDispId(number).value_or(BrowserEvent::BeforeNavigate));
+            if (const auto event = BrowserEventFromDispId(number)) {
+                pageOver.OnBrowserEvent(*event);
+            }
             continue;
         }
         if (kind == 'w' && parts >> number) {
