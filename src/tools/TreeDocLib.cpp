@@ -7,6 +7,8 @@
 #include "resource.h"
 
 #include <algorithm>
+#include <iterator>
+#include <unordered_map>
 #include <vector>
 
 namespace tools {
@@ -74,20 +76,28 @@ data::NodeHandle CTreeDocLib::HandleOf(HTREEITEM item) const {
     return item ? static_cast<data::NodeHandle>(GetData(item)) : data::kNoNode;
 }
 
-HTREEITEM CTreeDocLib::InsertNode(HTREEITEM parent, data::NodeHandle handle) {
+bool CTreeDocLib::ViewOf(data::NodeHandle handle, NodeView& view) const {
     std::vector<data::NodeHandle> children;
-    HTREEITEM item = nullptr;
     if (m_library.ListChildren(handle, children)) {
-        std::wstring title;
-        (void)m_library.GetFolderTitle(handle, title);
-        item = Insert(parent, TVI_LAST, title, TreeItemKind::Folder, static_cast<LPARAM>(handle));
-    } else if (data::CDataDoc doc; m_library.GetDoc(handle, doc)) {
-        // A document with neither a file nor an address still has a place in the library: it shows as local.
-        const TreeItemKind kind = DocKindOf(doc) == TreeItemKind::DocUrl ? TreeItemKind::DocUrl
-                                                                         : TreeItemKind::DocLocal;
-        item = Insert(parent, TVI_LAST, doc.title, kind, static_cast<LPARAM>(handle));
+        view.kind = TreeItemKind::Folder;
+        (void)m_library.GetFolderTitle(handle, view.text);
+        view.hasChildren = !children.empty();
+        return true;
     }
-    if (item && !children.empty()) {
+    data::CDataDoc doc;
+    if (!m_library.GetDoc(handle, doc)) {
+        return false;
+    }
+    // A document with neither a file nor an address still has a place in the library: it shows as local.
+    view.kind = DocKindOf(doc) == TreeItemKind::DocUrl ? TreeItemKind::DocUrl : TreeItemKind::DocLocal;
+    view.text = std::move(doc.title);
+    view.hasChildren = false;
+    return true;
+}
+
+HTREEITEM CTreeDocLib::InsertNode(HTREEITEM parent, HTREEITEM after, data::NodeHandle handle, const NodeView& view) {
+    const HTREEITEM item = Insert(parent, after, view.text, view.kind, static_cast<LPARAM>(handle));
+    if (item && view.hasChildren) {
         // The button shows before the children exist in the tree.
         TVITEMW info{};
         info.mask = TVIF_CHILDREN | TVIF_HANDLE;
@@ -96,6 +106,83 @@ HTREEITEM CTreeDocLib::InsertNode(HTREEITEM parent, data::NodeHandle handle) {
         (void)TreeView_SetItem(m_hWnd, &info);
     }
     return item;
+}
+
+void CTreeDocLib::UpdateItem(HTREEITEM item, const NodeView& view) {
+    wchar_t text[1024] = {};
+    TVITEMW info{};
+    info.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_CHILDREN | TVIF_HANDLE;
+    info.hItem = item;
+    info.pszText = text;
+    info.cchTextMax = static_cast<int>(std::size(text));
+    if (!TreeView_GetItem(m_hWnd, &info)) {
+        return;
+    }
+    const bool hasItems = TreeView_GetChild(m_hWnd, item) != nullptr;
+    const int children = view.hasChildren || hasItems ? 1 : 0;
+    if (TreeKindOf(info.iImage) == view.kind && view.text == text && (info.cChildren != 0) == (children != 0)) {
+        return;
+    }
+    std::wstring label = view.text;
+    info.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_HANDLE;
+    info.pszText = label.data();
+    info.iImage = info.iSelectedImage = TreeImageOf(view.kind, IsExpanded(item) && hasItems);
+    info.cChildren = children;
+    (void)TreeView_SetItem(m_hWnd, &info);
+}
+
+void CTreeDocLib::SyncChildren(HTREEITEM item, data::NodeHandle handle,
+                               const std::unordered_set<data::NodeHandle>& expanded) {
+    std::vector<data::NodeHandle> children;
+    (void)m_library.ListChildren(handle, children);
+    // Items not yet passed, by their node: an item is kept where the store still has its node in the same
+    // order; what lies between is deleted (and inserted again where the store has it now).
+    std::unordered_map<data::NodeHandle, HTREEITEM> ahead;
+    for (HTREEITEM child = TreeView_GetChild(m_hWnd, item); child; child = TreeView_GetNextSibling(m_hWnd, child)) {
+        ahead.emplace(HandleOf(child), child);
+    }
+    HTREEITEM current = TreeView_GetChild(m_hWnd, item);
+    HTREEITEM previous = TVI_FIRST;
+    for (const data::NodeHandle child : children) {
+        NodeView view;
+        if (!ViewOf(child, view)) {
+            continue;
+        }
+        const auto found = ahead.find(child);
+        if (found != ahead.end()) {
+            while (current && current != found->second) {
+                const HTREEITEM next = TreeView_GetNextSibling(m_hWnd, current);
+                ahead.erase(HandleOf(current));
+                (void)TreeView_DeleteItem(m_hWnd, current);
+                current = next;
+            }
+            ahead.erase(found);
+            if (TreeView_GetChild(m_hWnd, current)) {
+                SyncChildren(current, child, expanded);
+            }
+            UpdateItem(current, view);
+            SyncImage(current);
+            previous = current;
+            current = TreeView_GetNextSibling(m_hWnd, current);
+            continue;
+        }
+        const HTREEITEM inserted = InsertNode(item, previous, child, view);
+        if (!inserted) {
+            continue;
+        }
+        previous = inserted;
+        if (view.kind == TreeItemKind::Folder && expanded.count(child) != 0) {
+            EnsureChildren(inserted);
+            (void)TreeView_Expand(m_hWnd, inserted, TVE_EXPAND);
+            SyncImage(inserted);
+            ExpandSaved(inserted, expanded);
+        }
+    }
+    while (current) {
+        const HTREEITEM next = TreeView_GetNextSibling(m_hWnd, current);
+        (void)TreeView_DeleteItem(m_hWnd, current);
+        current = next;
+    }
 }
 
 void CTreeDocLib::EnsureChildren(HTREEITEM item) {
@@ -108,7 +195,9 @@ void CTreeDocLib::EnsureChildren(HTREEITEM item) {
         return;
     }
     for (const data::NodeHandle child : children) {
-        (void)InsertNode(item, child);
+        if (NodeView view; ViewOf(child, view)) {
+            (void)InsertNode(item, TVI_LAST, child, view);
+        }
     }
     TVITEMW info{};
     info.mask = TVIF_CHILDREN | TVIF_HANDLE;
@@ -154,34 +243,47 @@ void CTreeDocLib::ExpandSaved(HTREEITEM item, const std::unordered_set<data::Nod
 }
 
 void CTreeDocLib::Rebuild(data::NodeHandle select) {
-    const HTREEITEM oldRoot = Root();
-    const bool rootExpanded = !oldRoot || IsExpanded(oldRoot) || !TreeView_GetChild(m_hWnd, oldRoot);
+    const data::NodeHandle rootHandle = m_library.GetRoot();
+    HTREEITEM root = Root();
     std::unordered_set<data::NodeHandle> expanded;
-    if (oldRoot) {
-        CollectExpanded(oldRoot, expanded);
+    if (root) {
+        CollectExpanded(root, expanded);
     }
     const data::NodeHandle selected = select != data::kNoNode ? select : SelectedHandle();
     const data::NodeHandle firstVisible = HandleOf(TreeView_GetFirstVisible(m_hWnd));
 
+    // Items whose node is still there stay (with their expansion and their inserted children); only what
+    // changed is touched, so an edit of a large library costs little and the view does not jump.
     m_building = true;
     Send(WM_SETREDRAW, FALSE);
-    (void)TreeView_DeleteAllItems(m_hWnd);
-    const data::NodeHandle rootHandle = m_library.GetRoot();
-    const HTREEITEM root = Insert(nullptr, TVI_LAST, win::LoadStr(IDS_LIBRARY_ROOT), TreeItemKind::Root,
-                                  static_cast<LPARAM>(rootHandle));
+    const bool first = !root || HandleOf(root) != rootHandle;
+    if (first) {
+        (void)TreeView_DeleteAllItems(m_hWnd);
+        root = Insert(nullptr, TVI_LAST, win::LoadStr(IDS_LIBRARY_ROOT), TreeItemKind::Root,
+                      static_cast<LPARAM>(rootHandle));
+    }
     if (root) {
-        EnsureChildren(root);
-        if (rootExpanded) {
+        SyncChildren(root, rootHandle, expanded);
+        TVITEMW info{};
+        info.mask = TVIF_CHILDREN | TVIF_HANDLE;
+        info.hItem = root;
+        info.cChildren = TreeView_GetChild(m_hWnd, root) ? 1 : 0;
+        (void)TreeView_SetItem(m_hWnd, &info);
+        if (first) {
             (void)TreeView_Expand(m_hWnd, root, TVE_EXPAND);
-            ExpandSaved(root, expanded);
         }
         SyncImage(root);
-        if (const HTREEITEM top = firstVisible != data::kNoNode ? FindNode(firstVisible) : nullptr) {
-            (void)TreeView_Select(m_hWnd, top, TVGN_FIRSTVISIBLE);
-        }
         const HTREEITEM target = selected != data::kNoNode ? FindNode(selected) : nullptr;
-        (void)TreeView_SelectItem(m_hWnd, target ? target : root);
-        (void)TreeView_EnsureVisible(m_hWnd, target ? target : root);
+        if (TreeView_GetSelection(m_hWnd) != (target ? target : root)) {
+            (void)TreeView_SelectItem(m_hWnd, target ? target : root);
+        }
+        if (select != data::kNoNode && target) {
+            (void)TreeView_EnsureVisible(m_hWnd, target);
+        } else if (HandleOf(TreeView_GetFirstVisible(m_hWnd)) != firstVisible && firstVisible != data::kNoNode) {
+            if (const HTREEITEM top = FindNode(firstVisible)) {
+                (void)TreeView_Select(m_hWnd, top, TVGN_FIRSTVISIBLE);
+            }
+        }
     }
     Send(WM_SETREDRAW, TRUE);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);

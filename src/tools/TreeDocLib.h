@@ -51,9 +51,9 @@ public:
 
     CTreeDocLib(const data::CDataLibrary& library, ILibDropSink& sink) : m_library(library), m_sink(sink) {}
 
-    // Builds the tree again from the store, keeping the expanded folders, the first visible item and the
-    // selection (or selecting `select` when given) where they still exist. The first build shows the root's
-    // children and selects the root.
+    // Brings the tree in line with the store, keeping the expanded folders, the first visible item and the
+    // selection (or selecting and showing `select` when given) where they still exist. The first build shows
+    // the root's children and selects the root.
     void Rebuild(data::NodeHandle select = data::kNoNode);
     [[nodiscard]] bool IsBuilding() const noexcept { return m_building; }
     [[nodiscard]] HTREEITEM Root() const { return TreeView_GetRoot(m_hWnd); }
@@ -83,7 +83,18 @@ private:
         DropPlace place = DropPlace::None;
     };
 
-    HTREEITEM InsertNode(HTREEITEM parent, data::NodeHandle handle);
+    // What an item shows for a node.
+    struct NodeView {
+        TreeItemKind kind = TreeItemKind::None;
+        std::wstring text;
+        bool hasChildren = false;
+    };
+
+    [[nodiscard]] bool ViewOf(data::NodeHandle handle, NodeView& view) const;
+    HTREEITEM InsertNode(HTREEITEM parent, HTREEITEM after, data::NodeHandle handle, const NodeView& view);
+    void UpdateItem(HTREEITEM item, const NodeView& view);
+    // Makes the inserted children of an item those of its folder in the store, in order.
+    void SyncChildren(HTREEITEM item, data::NodeHandle handle, const std::unordered_set<data::NodeHandle>& expanded);
     void CollectExpanded(HTREEITEM item, std::unordered_set<data::NodeHandle>& expanded) const;
     void ExpandSaved(HTREEITEM item, const std::unordered_set<data::NodeHandle>& expanded);
     // The item and place under a screen point; none where a drop is refused.
