@@ -38,6 +38,11 @@ TEST(ShortKeyWindow, ABindingWorksAtOnceAndResetAllRestoresTheDefaults) {
     const HWND dialog = WaitForDialog(app, L"ショートカットキー");
     ASSERT_NE(dialog, nullptr);
     const HWND list = ::GetDlgItem(dialog, IDC_SK_LIST);
+    // A second instance on the same data folder, to follow the change after its reload.
+    CFolivexProcess other;
+    ASSERT_TRUE(other.StartBeside(app, {TestDocument(L"beta")}));
+    ASSERT_NE(other.WaitForMainWindow(), nullptr);
+    ASSERT_TRUE(other.WaitForCaption(L"Beta Document - Folivex"));
 
     // The main window's place is shown first, with Save on its default key.
     const auto names = ListViewTexts(list, 0);
@@ -73,6 +78,13 @@ TEST(ShortKeyWindow, ABindingWorksAtOnceAndResetAllRestoresTheDefaults) {
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(save); }));
     // The frame active again, its tool window still stands above it.
     EXPECT_TRUE(WaitUntil([&] { return IsAbove(dialog, app.MainWindow()); }));
+    // The other instance has reloaded the keys: F7 saves there too.
+    ASSERT_TRUE(::PostMessageW(other.MainWindow(), WM_KEYDOWN, VK_F7, 0));
+    const HWND otherSave = WaitForDialog(other, win::LoadStr(IDS_DOC_SAVE_TITLE));
+    ASSERT_NE(otherSave, nullptr);
+    ASSERT_TRUE(PressButton(otherSave, IDCANCEL));
+    ASSERT_TRUE(other.Close());
+    EXPECT_EQ(other.WaitForExit(), 0u);
 
     // Resetting every place asks first, then shows the defaults again.
     ASSERT_TRUE(::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(ID_RESET_ALL, 0), 0));
