@@ -49,3 +49,42 @@ public:
 protected:
     ~CStubDataObject() = default;
 };
+
+// No button is held in a test: the drag goes on for a few tracking steps, so the target is entered and passed
+// over, then drops.
+class CTestDropSource final : public IDropSource {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL, DWORD) override { return ++m_steps < 6 ? S_OK : DRAGDROP_S_DROP; }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+
+private:
+    int m_steps = 0;
+};
+
+// A data object of our own holding the bytes in one format.
+inline win::CComPtr<win::CDropData> DataWith(CLIPFORMAT format, const std::string& bytes) {
+    win::CComPtr<win::CDropData> data = win::CDropData::Create();
+    FORMATETC description{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    medium.tymed = TYMED_HGLOBAL;
+    medium.hGlobal = win::CopyToGlobal(bytes.data(), bytes.size());
+    EXPECT_EQ(data->SetData(&description, &medium, TRUE), S_OK);
+    return data;
+}
+
+// Drags the bytes from this process and drops them at a screen point, as another program would; the effect the
+// target chose.
+inline DWORD DragFromHere(POINT at, CLIPFORMAT format, const std::string& bytes, DWORD allowed) {
+    ::SetCursorPos(at.x, at.y);
+    const win::CComPtr<win::CDropData> data = DataWith(format, bytes);
+    CTestDropSource source;
+    DWORD effect = DROPEFFECT_NONE;
+    EXPECT_TRUE(SUCCEEDED(::DoDragDrop(data.Get(), &source, allowed, &effect)));
+    return effect;
+}

@@ -18,24 +18,6 @@ namespace {
 
 const std::wstring kServer = L"http://127.0.0.1:" + std::to_wstring(FOLIVEX_TEST_HTTP_PORT);
 
-// No button is held in a test: the drag goes on for a few tracking steps, so the target is entered and
-// passed over, then drops.
-class CTestDropSource final : public IDropSource {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL, DWORD) override { return ++m_steps < 6 ? S_OK : DRAGDROP_S_DROP; }
-    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
-
-private:
-    int m_steps = 0;
-};
-
-
 class Drops : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -49,29 +31,14 @@ protected:
         }
     }
 
-    // A data object of our own holding the bytes in one format.
-    static win::CComPtr<win::CDropData> DataWith(CLIPFORMAT format, const std::string& bytes) {
-        win::CComPtr<win::CDropData> data = win::CDropData::Create();
-        FORMATETC description{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-        STGMEDIUM medium{};
-        medium.tymed = TYMED_HGLOBAL;
-        medium.hGlobal = win::CopyToGlobal(bytes.data(), bytes.size());
-        EXPECT_EQ(data->SetData(&description, &medium, TRUE), S_OK);
-        return data;
-    }
-
     // Drags the bytes onto the middle of the document view and drops them there; the effect the view chose.
     DWORD DropOnView(CLIPFORMAT format, const std::string& bytes) {
         const HWND view = ::FindWindowExW(m_app.MainWindow(), nullptr, L"HH View", nullptr);
         EXPECT_NE(view, nullptr);
         RECT area{};
         ::GetWindowRect(view, &area);
-        ::SetCursorPos((area.left + area.right) / 2, (area.top + area.bottom) / 2);
-        const win::CComPtr<win::CDropData> data = DataWith(format, bytes);
-        CTestDropSource source;
-        DWORD effect = DROPEFFECT_NONE;
-        EXPECT_TRUE(SUCCEEDED(::DoDragDrop(data.Get(), &source, DROPEFFECT_COPY | DROPEFFECT_LINK, &effect)));
-        return effect;
+        return DragFromHere({(area.left + area.right) / 2, (area.top + area.bottom) / 2}, format, bytes,
+                            DROPEFFECT_COPY | DROPEFFECT_LINK);
     }
 
     void CloseApp() {

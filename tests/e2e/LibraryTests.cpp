@@ -1,7 +1,8 @@
 // The library window of real folivex.exe processes: registering, renaming, cut and paste, a history entry
 // pasted in, deleting after asking, another instance's change shown without closing the user's folders,
-// dragging inside the tree, and an export brought back by an import.
+// dragging inside the tree and in from another program, and an export brought back by an import.
 
+#include "common/DropTestData.h"
 #include "common/TempFolder.h"
 #include "common/TestFiles.h"
 #include "data/DataLibrary.h"
@@ -9,6 +10,7 @@
 #include "driver/Documents.h"
 #include "driver/FolivexProcess.h"
 #include "driver/Windows.h"
+#include "tools/DocClip.h"
 #include "win/Clipboard.h"
 #include "win/Strings.h"
 
@@ -323,6 +325,20 @@ TEST_F(Library, DragsMoveCopyWithCtrlAndNeverIntoThemselves) {
     DragWithMouse(m_tree, FindItem(m_tree, {m_root, L"A", L"B", L"Alpha Document"}), FindItem(m_tree, {m_root, L"A"}),
                   0.1, true);
     ASSERT_TRUE(FileHolds(L"(Alpha Document,A(B(Alpha Document)))"));
+
+    // A document dragged in from another program (as the history window drags one) is copied where it lands.
+    data::CDataDoc beta;
+    beta.title = L"Beta Document";
+    beta.file.path = TestDocument(L"beta");
+    std::string text;
+    ASSERT_TRUE(tools::BuildDocExchangeText(beta, text));
+    const auto root = TreeItemScreenRect(m_tree, FindItem(m_tree, {m_root}), true);
+    ASSERT_TRUE(root.has_value());
+    EXPECT_EQ(DragFromHere({(root->left + root->right) / 2, (root->top + root->bottom) / 2},
+                           static_cast<CLIPFORMAT>(win::DataFolderFormat()), text + '\0',
+                           DROPEFFECT_COPY | DROPEFFECT_MOVE),
+              static_cast<DWORD>(DROPEFFECT_COPY));
+    ASSERT_TRUE(FileHolds(L"(Alpha Document,A(B(Alpha Document)),Beta Document)"));
 }
 
 } // namespace
