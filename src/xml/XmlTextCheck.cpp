@@ -178,8 +178,19 @@ bool LooksLikeUtf16(std::string_view text) {
 // Offset of the first offending byte, or npos.
 size_t FindProblem(std::string_view text) {
     const bool checkUtf8 = !DeclaresOtherEncoding(text);
+    // Most bytes are plain ASCII that needs no look: one tight loop passes over them.
+    const auto isPlain = [checkUtf8](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte != '<' && byte != '&' && byte != '\0' && (byte < 0x80 || !checkUtf8);
+    };
     size_t i = 0;
     while (i < text.size()) {
+        while (i < text.size() && isPlain(text[i])) {
+            ++i;
+        }
+        if (i == text.size()) {
+            break;
+        }
         const char c = text[i];
         if (c == '<') {
             const std::string_view rest = text.substr(i);
