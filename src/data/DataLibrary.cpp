@@ -9,8 +9,7 @@ CDataLibrary::CDataLibrary() : CXmlStore(kFileName, kRemoved, kImported), m_root
 }
 
 const CDataLibrary::Location* CDataLibrary::Find(NodeHandle handle) const {
-    const auto it = m_index.find(handle);
-    return it == m_index.end() ? nullptr : &it->second;
+    return m_index.Find(handle);
 }
 
 CDataFolder* CDataLibrary::FindFolder(NodeHandle handle) const {
@@ -180,10 +179,7 @@ NodeHandle CDataLibrary::InsertXml(std::string_view utf8, NodeHandle parent, con
 
 bool CDataLibrary::Move(NodeHandle handle, NodeHandle parent, const NodePosition& position) {
     return ApplyEdit(kMoved, [&] {
-        Location* location = nullptr;
-        if (const auto it = m_index.find(handle); it != m_index.end()) {
-            location = &it->second;
-        }
+        Location* location = m_index.Find(handle);
         if (!location || !TargetExists(parent, position)) {
             return RecordGone();
         }
@@ -252,7 +248,7 @@ bool CDataLibrary::Remove(NodeHandle folder, NodeHandle child) {
         if (location->folder) {
             UnindexSubtree(*location->folder);
         }
-        m_index.erase(child);
+        m_index.Erase(child);
         return parent->Remove(child) ? EditResult::Changed : EditResult::Failed;
     });
 }
@@ -262,7 +258,8 @@ bool CDataLibrary::Clear() {
 }
 
 void CDataLibrary::RebuildIndex() {
-    m_index.clear();
+    m_index.Clear();
+    m_index.Reserve(m_root.CountNodes() + 1);
     m_index[m_rootHandle] = {kNoNode, nullptr, &m_root, nullptr};
     IndexSubtree(m_root, m_rootHandle);
 }
@@ -281,7 +278,7 @@ void CDataLibrary::UnindexSubtree(const CDataFolder& folder) {
         if (child.folder) {
             UnindexSubtree(*child.folder);
         }
-        m_index.erase(child.handle);
+        m_index.Erase(child.handle);
     }
 }
 
@@ -292,7 +289,7 @@ bool CDataLibrary::SetDefaults() {
 }
 
 bool CDataLibrary::ReadElement(xml::CXmlReader& reader, int depth) {
-    if (reader.GetLocalName() != L"library" || !Reset()) {
+    if (reader.LocalName() != L"library" || !Reset()) {
         return false;
     }
     bool read = true;

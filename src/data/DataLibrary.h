@@ -3,6 +3,7 @@
 // plus the conversion of a document's file path between absolute and relative form.
 
 #include "data/DataRecords.h"
+#include "data/NodeMap.h"
 #include "xml/XmlStore.h"
 
 #include "win/Path.h"
@@ -11,7 +12,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace data {
@@ -117,7 +117,7 @@ private:
 
     CDataFolder m_root;
     const NodeHandle m_rootHandle;
-    std::unordered_map<NodeHandle, Location> m_index;
+    CNodeMapT<Location> m_index;
 };
 
 } // namespace data
