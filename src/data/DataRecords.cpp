@@ -530,6 +530,10 @@ bool CDataFolder::ReadElement(xml::CXmlReader& reader, int depth) {
             return false;
         }
         child.handle = NewNodeHandle();
+        // A library folder holds tens of children: growing from a few slots spares the smallest steps.
+        if (m_children.empty()) {
+            m_children.reserve(8);
+        }
         m_children.push_back(std::move(child));
     }
     return true;
