@@ -4,13 +4,16 @@
 
 namespace data {
 
-CDataLibrary::CDataLibrary() : CXmlStore(kFileName, kRemoved, kImported), m_rootHandle(NewNodeHandle()) {
-    RebuildIndex();
-}
+CDataLibrary::CDataLibrary() : CXmlStore(kFileName, kRemoved, kImported), m_rootHandle(NewNodeHandle()) {}
 
 const CDataLibrary::Location* CDataLibrary::Find(NodeHandle handle) const {
-    const auto it = m_index.find(handle);
-    return it == m_index.end() ? nullptr : &it->second;
+    EnsureIndex();
+    return m_index.Find(handle);
+}
+
+CDataLibrary::Location* CDataLibrary::FindLocation(NodeHandle handle) {
+    EnsureIndex();
+    return m_index.Find(handle);
 }
 
 CDataFolder* CDataLibrary::FindFolder(NodeHandle handle) const {
@@ -180,10 +183,7 @@ NodeHandle CDataLibrary::InsertXml(std::string_view utf8, NodeHandle parent, con
 
 bool CDataLibrary::Move(NodeHandle handle, NodeHandle parent, const NodePosition& position) {
     return ApplyEdit(kMoved, [&] {
-        Location* location = nullptr;
-        if (const auto it = m_index.find(handle); it != m_index.end()) {
-            location = &it->second;
-        }
+        Location* location = FindLocation(handle);
         if (!location || !TargetExists(parent, position)) {
             return RecordGone();
         }
@@ -252,7 +252,7 @@ bool CDataLibrary::Remove(NodeHandle folder, NodeHandle child) {
         if (location->folder) {
             UnindexSubtree(*location->folder);
         }
-        m_index.erase(child);
+        m_index.Erase(child);
         return parent->Remove(child) ? EditResult::Changed : EditResult::Failed;
     });
 }
@@ -261,13 +261,23 @@ bool CDataLibrary::Clear() {
     return ReplaceContent(kRemoved, [this] { return Reset(); });
 }
 
-void CDataLibrary::RebuildIndex() {
-    m_index.clear();
-    m_index[m_rootHandle] = {kNoNode, nullptr, &m_root, nullptr};
-    IndexSubtree(m_root, m_rootHandle);
+void CDataLibrary::EnsureIndex() const {
+    if (m_indexStale) {
+        RebuildIndex();
+    }
 }
 
-void CDataLibrary::IndexSubtree(CDataFolder& folder, NodeHandle handle) {
+void CDataLibrary::RebuildIndex() const {
+    m_index.Clear();
+    m_index.Reserve(m_root.CountNodes() + 1);
+    // The index hands out the nodes for editing, which only the store's non-const operations do.
+    auto& root = const_cast<CDataFolder&>(m_root);
+    m_index[m_rootHandle] = {kNoNode, nullptr, &root, nullptr};
+    IndexSubtree(root, m_rootHandle);
+    m_indexStale = false;
+}
+
+void CDataLibrary::IndexSubtree(CDataFolder& folder, NodeHandle handle) const {
     for (const CDataFolder::Child& child : folder.Children()) {
         m_index[child.handle] = {handle, &folder, child.folder.get(), child.doc.get()};
         if (child.folder) {
@@ -281,18 +291,18 @@ void CDataLibrary::UnindexSubtree(const CDataFolder& folder) {
         if (child.folder) {
             UnindexSubtree(*child.folder);
         }
-        m_index.erase(child.handle);
+        m_index.Erase(child.handle);
     }
 }
 
 bool CDataLibrary::SetDefaults() {
     const bool reset = m_root.Reset();
-    RebuildIndex();
+    m_indexStale = true;
     return reset;
 }
 
 bool CDataLibrary::ReadElement(xml::CXmlReader& reader, int depth) {
-    if (reader.GetLocalName() != L"library" || !Reset()) {
+    if (reader.LocalName() != L"library" || !Reset()) {
         return false;
     }
     bool read = true;
@@ -300,7 +310,7 @@ bool CDataLibrary::ReadElement(xml::CXmlReader& reader, int depth) {
         read = m_root.Read(reader, depth + 1);
     }
     // Also after a failed read: the views show what was read up to the failure.
-    RebuildIndex();
+    m_indexStale = true;
     if (!read) {
         return false;
     }
@@ -323,6 +333,7 @@ void CDataLibrary::TakeOver(xml::CXmlStore& fresh) {
     // The root keeps its own handle; everything below keeps the handle of its counterpart.
     root.KeepHandlesOf(m_root);
     m_root = std::move(root);
+    // The views ask for the new tree as soon as they are told.
     RebuildIndex();
 }
 

@@ -3,6 +3,7 @@
 // plus the conversion of a document's file path between absolute and relative form.
 
 #include "data/DataRecords.h"
+#include "data/NodeMap.h"
 #include "xml/XmlStore.h"
 
 #include "win/Path.h"
@@ -11,7 +12,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace data {
@@ -99,13 +99,17 @@ private:
     };
 
     [[nodiscard]] const Location* Find(NodeHandle handle) const;
+    [[nodiscard]] Location* FindLocation(NodeHandle handle);
     [[nodiscard]] CDataFolder* FindFolder(NodeHandle handle) const;
     // Element depth of a folder when written: 1 for the root folder, inside "library".
     [[nodiscard]] int DepthOf(NodeHandle folder) const;
     // Whether a subtree of `height` levels fits below the folder without passing the reader's nesting limit.
     [[nodiscard]] bool Fits(NodeHandle parent, int height) const;
-    void RebuildIndex();
-    void IndexSubtree(CDataFolder& folder, NodeHandle handle);
+    // The index is made when it is first needed after the tree was replaced, so a scratch copy that is only read
+    // and handed over never makes one.
+    void EnsureIndex() const;
+    void RebuildIndex() const;
+    void IndexSubtree(CDataFolder& folder, NodeHandle handle) const;
     void UnindexSubtree(const CDataFolder& folder);
     // Inserts a record prepared by the caller after the checks every insertion shares.
     NodeHandle InsertFolder(std::unique_ptr<CDataFolder> folder, NodeHandle parent, const NodePosition& position);
@@ -117,7 +121,8 @@ private:
 
     CDataFolder m_root;
     const NodeHandle m_rootHandle;
-    std::unordered_map<NodeHandle, Location> m_index;
+    mutable CNodeMapT<Location> m_index;
+    mutable bool m_indexStale = true;
 };
 
 } // namespace data

@@ -2,6 +2,8 @@
 
 #include "xml/XmlTextCheck.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <atomic>
 
@@ -10,6 +12,74 @@ namespace data {
 namespace {
 
 std::atomic<NodeHandle> g_lastHandle{kNoNode};
+
+// Blocks of one size, handed out from a free list and refilled a chunk at a time; nothing is ever given back
+// to the heap, so a process keeps the most it ever held at once.
+class CBlockPool {
+public:
+    explicit CBlockPool(size_t blockSize) : m_blockSize(RoundUp(blockSize)) {}
+
+    [[nodiscard]] size_t GetBlockSize() const noexcept { return m_blockSize; }
+
+    void* Take() {
+        Lock lock(m_lock);
+        if (!m_free) {
+            Refill();
+        }
+        FreeBlock* block = m_free;
+        m_free = block->next;
+        return block;
+    }
+
+    void Give(void* memory) noexcept {
+        Lock lock(m_lock);
+        auto* block = static_cast<FreeBlock*>(memory);
+        block->next = m_free;
+        m_free = block;
+    }
+
+private:
+    struct FreeBlock {
+        FreeBlock* next;
+    };
+    class Lock {
+    public:
+        explicit Lock(SRWLOCK& lock) noexcept : m_lock(lock) { ::AcquireSRWLockExclusive(&m_lock); }
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+        ~Lock() { ::ReleaseSRWLockExclusive(&m_lock); }
+
+    private:
+        SRWLOCK& m_lock;
+    };
+
+    static constexpr size_t kBlocksPerChunk = 256;
+
+    static size_t RoundUp(size_t size) {
+        constexpr size_t alignment = __STDCPP_DEFAULT_NEW_ALIGNMENT__;
+        return (std::max(size, sizeof(FreeBlock)) + alignment - 1) / alignment * alignment;
+    }
+
+    void Refill() {
+        // Operator new aligns for any object of the default alignment; blocks are multiples of it.
+        auto* chunk = static_cast<char*>(::operator new(m_blockSize * kBlocksPerChunk));
+        for (size_t i = kBlocksPerChunk; i-- > 0;) {
+            auto* block = reinterpret_cast<FreeBlock*>(chunk + i * m_blockSize);
+            block->next = m_free;
+            m_free = block;
+        }
+    }
+
+    const size_t m_blockSize;
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    FreeBlock* m_free = nullptr;
+};
+
+CBlockPool& DocPool() {
+    // Never destroyed: documents held by static objects may be freed after it would be.
+    static CBlockPool* const pool = new CBlockPool(sizeof(CDataDoc));
+    return *pool;
+}
 
 // Above this many comparisons a folder's children are matched in one greedy pass instead.
 constexpr size_t kMaxMatchTable = size_t{1} << 20;
@@ -97,9 +167,8 @@ bool CDataPathElement::SetDefaults() {
 }
 
 bool CDataPathElement::ReadElement(xml::CXmlReader& reader, int) {
-    xml::CXmlAttributeMap attributes;
-    return reader.LocalName() == m_name && reader.ReadAttributes(attributes) && Reset() &&
-           reader.ReadElementText(path);
+    // No attribute is taken, but every one must pass the reader's checks.
+    return reader.LocalName() == m_name && reader.ReadAttributes() && Reset() && reader.ReadElementText(path);
 }
 
 bool CDataPathElement::WriteElement(xml::CXmlWriter& writer, int) const {
@@ -116,13 +185,13 @@ bool CDataUrl::SetDefaults() {
 }
 
 bool CDataUrl::ReadElement(xml::CXmlReader& reader, int) {
-    xml::CXmlAttributeMap attributes;
-    if (reader.LocalName() != L"url" || !reader.ReadAttributes(attributes) || !Reset()) {
+    const xml::CXmlAttributeMap* attributes = reader.LocalName() == L"url" ? reader.ReadAttributes() : nullptr;
+    if (!attributes || !Reset()) {
         return false;
     }
-    xml::TakeText(attributes, L"user", user);
-    xml::TakeBool(attributes, L"cache", cache);
-    xml::TakeBool(attributes, L"pasv", pasv);
+    xml::TakeText(*attributes, L"user", user);
+    xml::TakeBool(*attributes, L"cache", cache);
+    xml::TakeBool(*attributes, L"pasv", pasv);
     return reader.ReadElementText(address);
 }
 
@@ -151,13 +220,14 @@ bool CDataDoc::SetDefaults() {
 }
 
 bool CDataDoc::ReadElement(xml::CXmlReader& reader, int depth) {
-    xml::CXmlAttributeMap attributes;
-    if (reader.LocalName() != L"doc" || !reader.ReadAttributes(attributes) || !Reset()) {
+    // The reader's own map: it holds until the children are read, and the attributes are taken before that.
+    const xml::CXmlAttributeMap* attributes = reader.LocalName() == L"doc" ? reader.ReadAttributes() : nullptr;
+    if (!attributes || !Reset()) {
         return false;
     }
-    xml::TakeText(attributes, L"title", title);
-    xml::TakeText(attributes, L"note", note);
-    if (!xml::TakeTime(attributes, L"time", time)) {
+    xml::TakeText(*attributes, L"title", title);
+    xml::TakeText(*attributes, L"note", note);
+    if (!xml::TakeTime(*attributes, L"time", time)) {
         return false;
     }
     bool haveFile = false;
@@ -192,6 +262,22 @@ bool CDataDoc::WriteElement(xml::CXmlWriter& writer, int depth) const {
            (file.path.empty() || file.Write(writer, depth + 1)) &&
            (url.address.empty() || url.Write(writer, depth + 1)) &&
            (topic.path.empty() || topic.Write(writer, depth + 1)) && writer.EndElement();
+}
+
+void* CDataDoc::operator new(size_t size) {
+    // A derived record of another size takes the heap.
+    return size == sizeof(CDataDoc) ? DocPool().Take() : ::operator new(size);
+}
+
+void CDataDoc::operator delete(void* block, size_t size) noexcept {
+    if (!block) {
+        return;
+    }
+    if (size == sizeof(CDataDoc)) {
+        DocPool().Give(block);
+    } else {
+        ::operator delete(block);
+    }
 }
 
 std::unique_ptr<CDataDoc> CopyDocFields(const CDataDoc& record) {
@@ -422,11 +508,11 @@ bool CDataFolder::SetDefaults() {
 }
 
 bool CDataFolder::ReadElement(xml::CXmlReader& reader, int depth) {
-    xml::CXmlAttributeMap attributes;
-    if (reader.LocalName() != L"folder" || !reader.ReadAttributes(attributes) || !Reset()) {
+    const xml::CXmlAttributeMap* attributes = reader.LocalName() == L"folder" ? reader.ReadAttributes() : nullptr;
+    if (!attributes || !Reset()) {
         return false;
     }
-    xml::TakeText(attributes, L"title", title);
+    xml::TakeText(*attributes, L"title", title);
     while (reader.ReadToElement(depth + 1)) {
         const std::wstring_view name = reader.LocalName();
         Child child;
@@ -444,6 +530,10 @@ bool CDataFolder::ReadElement(xml::CXmlReader& reader, int depth) {
             return false;
         }
         child.handle = NewNodeHandle();
+        // A library folder holds tens of children: growing from a few slots spares the smallest steps.
+        if (m_children.empty()) {
+            m_children.reserve(8);
+        }
         m_children.push_back(std::move(child));
     }
     return true;

@@ -118,6 +118,11 @@ public:
     // Compares the stored fields only, not the error text or valid flag.
     bool operator==(const CDataDoc& other) const;
 
+    // A large library holds documents by the ten thousand and every load replaces them all: they come from
+    // blocks kept for reuse instead of one heap allocation each. The memory stays with the process.
+    static void* operator new(size_t size);
+    static void operator delete(void* block, size_t size) noexcept;
+
 protected:
     bool SetDefaults() override;
     bool ReadElement(xml::CXmlReader& reader, int depth) override;

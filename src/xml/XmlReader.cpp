@@ -1,5 +1,6 @@
 #include "xml/XmlReader.h"
 
+#include "xml/XmlInput.h"
 #include "xml/XmlStream.h"
 
 #include <algorithm>
@@ -47,7 +48,7 @@ CXmlReader::~CXmlReader() {
 
 void CXmlReader::Close() noexcept {
     m_reader.Close();
-    m_stream.Close();
+    m_input.Close();
     (void)m_file.Close();
     m_type = XmlNodeType_None;
     m_failed = false;
@@ -72,17 +73,22 @@ bool CXmlReader::OpenFile(const std::wstring& path) {
         static_cast<uint64_t>(size.QuadPart) > kMaxInputBytes) {
         return false;
     }
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD got = 0;
-        const DWORD want = static_cast<DWORD>(bytes.size() - done);
-        if (!::ReadFile(file.Get(), bytes.data() + done, want, &got, nullptr) || got == 0) {
-            return false;
+    // A view of the file costs neither a copy nor fresh memory; a file that cannot be mapped is read instead.
+    win::CComPtr<CXmlInput> input = CXmlInput::MapFile(file.Get());
+    if (!input) {
+        std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+        size_t done = 0;
+        while (done < bytes.size()) {
+            DWORD got = 0;
+            const DWORD want = static_cast<DWORD>(bytes.size() - done);
+            if (!::ReadFile(file.Get(), bytes.data() + done, want, &got, nullptr) || got == 0) {
+                return false;
+            }
+            done += got;
         }
-        done += got;
+        input = CXmlInput::FromText(std::move(bytes));
     }
-    if (!Attach(bytes)) {
+    if (!Attach(std::move(input))) {
         return false;
     }
     // Kept open so that nobody can write the file while it is being read.
@@ -96,37 +102,30 @@ bool CXmlReader::OpenStream(const CXmlStream& stream) {
         Close();
         return false;
     }
-    return OpenText(text);
+    Close();
+    return Attach(CXmlInput::FromText(std::move(text)));
 }
 
 bool CXmlReader::OpenText(std::string_view utf8) {
     Close();
-    return Attach(utf8);
+    return Attach(CXmlInput::FromText(std::string(utf8)));
 }
 
-bool CXmlReader::Attach(std::string_view bytes) {
+bool CXmlReader::Attach(win::CComPtr<CXmlInput> input) {
+    const std::string_view bytes = input->GetBytes();
     if (bytes.size() > static_cast<size_t>(std::numeric_limits<ULONG>::max())) {
         return false;
     }
     const std::string_view content = TrimStart(bytes);
-    win::CComPtr<IStream> stream;
-    if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, stream.Receive()))) {
-        return false;
-    }
-    ULONG written = 0;
-    const LARGE_INTEGER start{};
-    if (FAILED(stream->Write(content.data(), static_cast<ULONG>(content.size()), &written)) ||
-        written != content.size() || FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) {
-        return false;
-    }
+    input->Skip(bytes.size() - content.size());
     win::CComPtr<IXmlReader> reader;
     if (FAILED(::CreateXmlReader(__uuidof(IXmlReader), reader.ReceiveVoid(), nullptr)) ||
         FAILED(reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit)) ||
-        FAILED(reader->SetInput(stream.Get()))) {
+        FAILED(reader->SetInput(input.Get()))) {
         return false;
     }
     m_reader = std::move(reader);
-    m_stream = std::move(stream);
+    m_input = std::move(input);
     m_inputBytes = content.size();
     m_nodeBudget = content.size() + kNodeAllowance;
     if (IsDeclarationWithoutRoot(content)) {
@@ -322,6 +321,10 @@ bool CXmlReader::ReadAttributes(CXmlAttributeMap& attributes) {
         return Stop();
     }
     return true;
+}
+
+const CXmlAttributeMap* CXmlReader::ReadAttributes() {
+    return ReadAttributes(m_attributes) ? &m_attributes : nullptr;
 }
 
 bool CXmlReader::IsEmptyElement() const {

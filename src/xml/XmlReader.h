@@ -1,6 +1,7 @@
 #pragma once
 // Reads stored records from XML text through the platform reader, guarded against its known failures.
 
+#include "xml/XmlInput.h"
 #include "xml/XmlTextCheck.h"
 #include "xml/XmlValues.h"
 
@@ -60,6 +61,9 @@ public:
     [[nodiscard]] bool IsEmptyElement() const;
     // The attributes of the current element start; the reader stays on the element.
     [[nodiscard]] bool ReadAttributes(CXmlAttributeMap& attributes);
+    // The same into a map the reader keeps, so that reading element after element allocates nothing; null on
+    // failure. The map holds until the next call.
+    [[nodiscard]] const CXmlAttributeMap* ReadAttributes();
     // The text of the current element start: empty for an empty element or one holding only blanks.
     [[nodiscard]] bool ReadElementText(std::wstring& text);
     // True when the whole input was read and every element was closed.
@@ -70,7 +74,7 @@ public:
     [[nodiscard]] std::wstring GetErrorDescription() const;
 
 private:
-    bool Attach(std::string_view bytes);
+    bool Attach(win::CComPtr<CXmlInput> input);
     std::string_view TrimStart(std::string_view bytes);
     size_t OriginalLine(size_t line) const;
     size_t OriginalColumn(size_t line, size_t column) const;
@@ -78,7 +82,7 @@ private:
     bool Stop() noexcept;
 
     win::CComPtr<IXmlReader> m_reader;
-    win::CComPtr<IStream> m_stream;
+    win::CComPtr<CXmlInput> m_input;
     win::CFileHandleRaii m_file;
     XmlNodeType m_type = XmlNodeType_None;
     bool m_failed = false;
@@ -97,6 +101,7 @@ private:
     };
     // Where each open element started, innermost last.
     std::vector<TextPoint> m_openElements;
+    CXmlAttributeMap m_attributes;
 };
 
 } // namespace xml

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace xml {
 
@@ -175,11 +176,44 @@ bool LooksLikeUtf16(std::string_view text) {
            start == std::string_view("\0<", 2);
 }
 
+// The offset of the first 8-byte word from `from` on that may hold a byte needing a look ("<", "&", a zero byte,
+// and a byte above 0x7F when UTF-8 is checked); the bytes before it are plain.
+size_t SkipPlainWords(std::string_view text, size_t from, bool checkUtf8) {
+    constexpr uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr uint64_t kHigh = 0x8080808080808080ULL;
+    // Non-zero exactly when some byte of the word is zero.
+    const auto hasZeroByte = [](uint64_t word) { return (word - kOnes) & ~word & kHigh; };
+    const uint64_t highMask = checkUtf8 ? kHigh : 0;
+    size_t i = from;
+    while (text.size() - i >= sizeof(uint64_t)) {
+        uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, sizeof(word));
+        if ((word & highMask) | hasZeroByte(word) | hasZeroByte(word ^ (kOnes * '<')) |
+            hasZeroByte(word ^ (kOnes * '&'))) {
+            break;
+        }
+        i += sizeof(word);
+    }
+    return i;
+}
+
 // Offset of the first offending byte, or npos.
 size_t FindProblem(std::string_view text) {
     const bool checkUtf8 = !DeclaresOtherEncoding(text);
+    // Most bytes are plain ASCII that needs no look: one tight loop passes over them.
+    const auto isPlain = [checkUtf8](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte != '<' && byte != '&' && byte != '\0' && (byte < 0x80 || !checkUtf8);
+    };
     size_t i = 0;
     while (i < text.size()) {
+        i = SkipPlainWords(text, i, checkUtf8);
+        while (i < text.size() && isPlain(text[i])) {
+            ++i;
+        }
+        if (i == text.size()) {
+            break;
+        }
         const char c = text[i];
         if (c == '<') {
             const std::string_view rest = text.substr(i);
@@ -255,6 +289,10 @@ bool CheckRawText(std::string_view utf8, CXmlTextPosition& bad) {
 bool IsXmlText(std::wstring_view text) noexcept {
     for (size_t i = 0; i < text.size(); ++i) {
         const wchar_t c = text[i];
+        // Nearly every unit is an ordinary character below the surrogates.
+        if (c >= 0x20 && c < 0xD800) {
+            continue;
+        }
         if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
             ++i;
         } else if (!IsXmlCodePoint(c)) {

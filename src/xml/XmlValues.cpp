@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <cwctype>
+#include <iterator>
 
 namespace xml {
 
@@ -21,10 +22,20 @@ template <class T, class Convert> bool WholeDecimal(std::wstring_view text, T& v
     if (StartsWithBlank(text)) {
         return false;
     }
-    const std::wstring copy(text);
+    // The conversion needs a terminated text; numbers are short, so one on the stack spares an allocation.
+    wchar_t local[32];
+    std::wstring copy;
+    const wchar_t* terminated = local;
+    if (text.size() < std::size(local)) {
+        text.copy(local, text.size());
+        local[text.size()] = L'\0';
+    } else {
+        copy.assign(text);
+        terminated = copy.c_str();
+    }
     wchar_t* end = nullptr;
-    const T converted = convert(copy.c_str(), &end, 10);
-    if (end != copy.c_str() + copy.size()) {
+    const T converted = convert(terminated, &end, 10);
+    if (end != terminated + text.size()) {
         return false;
     }
     value = converted;
@@ -91,18 +102,25 @@ CXmlAttributeMap::CXmlAttributeMap(std::initializer_list<std::pair<std::wstring,
 }
 
 std::wstring& CXmlAttributeMap::operator[](std::wstring_view name) {
-    for (auto& item : m_items) {
-        if (item.first == name) {
-            return item.second;
+    for (size_t i = 0; i < m_used; ++i) {
+        if (m_items[i].first == name) {
+            return m_items[i].second;
         }
     }
-    return m_items.emplace_back(std::wstring(name), std::wstring()).second;
+    if (m_used == m_items.size()) {
+        m_items.emplace_back();
+    }
+    auto& item = m_items[m_used];
+    item.first.assign(name);
+    item.second.clear();
+    ++m_used;
+    return item.second;
 }
 
 const std::wstring* CXmlAttributeMap::Find(std::wstring_view name) const noexcept {
-    for (const auto& item : m_items) {
-        if (item.first == name) {
-            return &item.second;
+    for (size_t i = 0; i < m_used; ++i) {
+        if (m_items[i].first == name) {
+            return &m_items[i].second;
         }
     }
     return nullptr;

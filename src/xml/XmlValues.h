@@ -28,12 +28,15 @@ public:
     std::wstring& operator[](std::wstring_view name);
     [[nodiscard]] const std::wstring* Find(std::wstring_view name) const noexcept;
     [[nodiscard]] size_t count(std::wstring_view name) const noexcept { return Find(name) ? 1 : 0; }
-    [[nodiscard]] size_t size() const noexcept { return m_items.size(); }
-    [[nodiscard]] bool empty() const noexcept { return m_items.empty(); }
-    void clear() noexcept { m_items.clear(); }
+    [[nodiscard]] size_t size() const noexcept { return m_used; }
+    [[nodiscard]] bool empty() const noexcept { return m_used == 0; }
+    // Forgets the attributes but keeps their storage: a map filled element after element stops allocating.
+    void clear() noexcept { m_used = 0; }
 
 private:
+    // Only the first m_used items are attributes; the rest is storage kept for the next ones.
     std::vector<std::pair<std::wstring, std::wstring>> m_items;
+    size_t m_used = 0;
 };
 
 // Deepest element nesting written or read; deeper input is refused rather than recursed into.

@@ -3,9 +3,8 @@
 #include "xml/XmlStream.h"
 #include "xml/XmlTextCheck.h"
 
-#include "win/Strings.h"
-
 #include <algorithm>
+#include <cstdint>
 
 namespace xml {
 
@@ -27,44 +26,60 @@ bool IsLowSurrogate(wchar_t c) {
 
 enum class EscapeFor { Text, Attribute };
 
-// The escaped UTF-8 form of `value`, or false for text XML cannot carry. Line breaks and tabs inside an
-// attribute are written as references because a reader turns literal ones into blanks.
-bool Escape(std::wstring_view value, EscapeFor where, std::string& out) {
-    if (!IsXmlText(value)) {
-        return false;
+// Appends one UTF-16 unit (or the pair starting at text[i], moving i past it) as UTF-8; the text passed
+// IsXmlText, so every surrogate has its partner.
+void AppendUtf8(std::string& out, std::wstring_view text, size_t& i) {
+    const uint32_t c = text[i];
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (IsHighSurrogate(text[i])) {
+        const uint32_t full = 0x10000 + ((c - 0xD800) << 10) + (static_cast<uint32_t>(text[++i]) - 0xDC00);
+        out += static_cast<char>(0xF0 | (full >> 18));
+        out += static_cast<char>(0x80 | ((full >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((full >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (full & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
     }
-    std::wstring escaped;
-    escaped.reserve(value.size() + value.size() / 8);
-    for (const wchar_t c : value) {
-        switch (c) {
+}
+
+// Appends the escaped UTF-8 form of `value`, which passed IsXmlText, straight to the output. Line breaks and tabs
+// inside an attribute are written as references because a reader turns literal ones into blanks.
+void AppendEscaped(std::string& out, std::wstring_view value, EscapeFor where) {
+    const bool attribute = where == EscapeFor::Attribute;
+    for (size_t i = 0; i < value.size(); ++i) {
+        switch (value[i]) {
         case L'&':
-            escaped += L"&amp;";
+            out += "&amp;";
             break;
         case L'<':
-            escaped += L"&lt;";
+            out += "&lt;";
             break;
         case L'>':
-            escaped += L"&gt;";
+            out += "&gt;";
             break;
         case L'\r':
-            escaped += L"&#xD;";
+            out += "&#xD;";
             break;
         case L'"':
-            escaped += where == EscapeFor::Attribute ? L"&quot;" : L"\"";
+            out += attribute ? "&quot;" : "\"";
             break;
         case L'\n':
-            escaped += where == EscapeFor::Attribute ? L"&#xA;" : L"\n";
+            out += attribute ? "&#xA;" : "\n";
             break;
         case L'\t':
-            escaped += where == EscapeFor::Attribute ? L"&#x9;" : L"\t";
+            out += attribute ? "&#x9;" : "\t";
             break;
         default:
-            escaped += c;
+            AppendUtf8(out, value, i);
             break;
         }
     }
-    out = win::WideToUtf8(escaped);
-    return escaped.empty() || !out.empty();
 }
 
 // Element and attribute names come from the program's own vocabulary: plain names without prefixes.
@@ -80,8 +95,11 @@ bool ToName(std::wstring_view name, std::string& out) {
             return false;
         }
     }
-    out = win::WideToUtf8(name);
-    return !out.empty();
+    out.clear();
+    for (size_t i = 0; i < name.size(); ++i) {
+        AppendUtf8(out, name, i);
+    }
+    return true;
 }
 
 } // namespace
@@ -214,31 +232,28 @@ bool CXmlWriter::StartElement(std::wstring_view name) {
 
 bool CXmlWriter::WriteAttribute(std::wstring_view name, std::wstring_view value) {
     std::string utf8Name;
-    std::string utf8Value;
-    if (m_state != State::Open || !m_startTagOpen || !ToName(name, utf8Name) ||
-        !Escape(value, EscapeFor::Attribute, utf8Value) ||
+    if (m_state != State::Open || !m_startTagOpen || !ToName(name, utf8Name) || !IsXmlText(value) ||
         std::find(m_tagAttributes.begin(), m_tagAttributes.end(), utf8Name) != m_tagAttributes.end()) {
         return Fail();
     }
     m_out += ' ';
     m_out += utf8Name;
     m_out += "=\"";
-    m_out += utf8Value;
+    AppendEscaped(m_out, value, EscapeFor::Attribute);
     m_out += '"';
     m_tagAttributes.push_back(std::move(utf8Name));
     return true;
 }
 
 bool CXmlWriter::WriteText(std::wstring_view text) {
-    std::string utf8;
-    if (m_state != State::Open || m_elements.empty() || !Escape(text, EscapeFor::Text, utf8)) {
+    if (m_state != State::Open || m_elements.empty() || !IsXmlText(text)) {
         return Fail();
     }
     if (text.empty()) {
         return true;
     }
     CloseStartTag();
-    m_out += utf8;
+    AppendEscaped(m_out, text, EscapeFor::Text);
     m_elements.back().hasText = true;
     return true;
 }
@@ -253,14 +268,26 @@ bool CXmlWriter::EndElement() {
         m_out += " />";
         m_startTagOpen = false;
         m_tagAttributes.clear();
+    } else {
+        if (m_indent && element.hasChildren && !element.hasText) {
+            NewLine(m_elements.size());
+        }
+        m_out += "</";
+        m_out += element.name;
+        m_out += '>';
+    }
+    return Spill();
+}
+
+bool CXmlWriter::Spill() {
+    // A large document goes to its temporary file piece by piece: the buffer stays small and is reused.
+    if (!m_file || m_out.size() < kSpillBytes) {
         return true;
     }
-    if (m_indent && element.hasChildren && !element.hasText) {
-        NewLine(m_elements.size());
+    if (!m_file->Write(m_out)) {
+        return Fail();
     }
-    m_out += "</";
-    m_out += element.name;
-    m_out += '>';
+    m_out.clear();
     return true;
 }
 

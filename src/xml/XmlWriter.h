@@ -17,7 +17,8 @@ class CXmlStream;
 // (UTF-8 without byte order mark, the declaration, CRLF line ends, two blanks per level, empty elements as
 // "<name />"), but escapes & < > " in every attribute and text, which the platform writer does not do.
 // Text that XML 1.0 cannot carry (control characters, unpaired surrogates) fails the write.
-// Output is kept in memory until Flush; a file target is replaced only by a complete document.
+// A file target is written to a temporary file as the output grows and replaced only by a complete document
+// at Flush; a stream target receives the whole output at Flush.
 class CXmlWriter {
 public:
     CXmlWriter();
@@ -57,7 +58,12 @@ private:
         bool hasText = false;
     };
 
+    // Output held before it goes to a file target.
+    static constexpr size_t kSpillBytes = 64 * 1024;
+
     bool Fail() noexcept;
+    // Writes the output held so far to a file target once it has grown large.
+    bool Spill();
     void CloseStartTag();
     void NewLine(size_t depth);
 

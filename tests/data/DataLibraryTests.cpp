@@ -1,6 +1,11 @@
 #include "DataTestSupport.h"
 #include "common/RecorderWindow.h"
 
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
 namespace {
 
 using data::CDataDoc;
@@ -87,6 +92,42 @@ TEST_F(LibraryStore, PositionsMovesAndRemovalsKeepTheTreeConsistent) {
     ASSERT_TRUE(m_library.Remove(root, b));
     EXPECT_EQ(m_library.GetKind(d), NodeKind::None);
     EXPECT_EQ(RereadOutline(), L"e,f,a{}");
+}
+
+TEST_F(LibraryStore, ALargeLibraryKeepsEveryNodeThroughRemovalsAndAReload) {
+    // Thousands of nodes: the handle index grows and closes gaps on removal, the file outgrows the writer's buffer.
+    std::string text = "<folder title=\"big\">";
+    for (int f = 0; f < 40; ++f) {
+        text += "<folder title=\"f" + std::to_string(f) + "\">";
+        for (int d = 0; d < 50; ++d) {
+            text += "<doc title=\"d" + std::to_string(f) + "-" + std::to_string(d) +
+                    "\" note=\"a note long enough to be worth storing\"><file>C:\\docs\\document.chm</file></doc>";
+        }
+        text += "</folder>";
+    }
+    text += "</folder>";
+    const NodeHandle big = m_library.InsertXml(text, m_library.GetRoot(), NodePosition::End());
+    ASSERT_NE(big, kNoNode);
+    std::vector<NodeHandle> folders;
+    ASSERT_TRUE(m_library.ListChildren(big, folders));
+    ASSERT_EQ(folders.size(), 40u);
+    std::vector<std::vector<NodeHandle>> docs(folders.size());
+    for (size_t f = 0; f < folders.size(); ++f) {
+        ASSERT_TRUE(m_library.ListChildren(folders[f], docs[f]));
+    }
+    for (size_t f = 0; f < folders.size(); f += 2) {
+        ASSERT_TRUE(m_library.Remove(big, folders[f]));
+    }
+    for (size_t f = 0; f < folders.size(); ++f) {
+        const bool kept = f % 2 == 1;
+        EXPECT_EQ(m_library.GetKind(folders[f]), kept ? NodeKind::Folder : NodeKind::None) << f;
+        for (const NodeHandle doc : docs[f]) {
+            EXPECT_EQ(m_library.GetKind(doc), kept ? NodeKind::Doc : NodeKind::None) << f;
+            EXPECT_EQ(m_library.GetParent(doc), kept ? folders[f] : kNoNode) << f;
+        }
+    }
+    EXPECT_GT(ReadBytes(File()).size(), 64u * 1024);
+    EXPECT_EQ(RereadOutline(), Outline(m_library));
 }
 
 TEST_F(LibraryStore, InsertingXmlTextTakesAFolderOrADocAndNothingElse) {
@@ -194,6 +235,32 @@ TEST_F(LibraryStore, EditsOfAStaleInstanceLandOnTheSameNodesOfTheFreshContent) {
     EXPECT_TRUE(other.ListChildren(top[1], inX) && inX.size() == 1u);
     EXPECT_EQ(Outline(other), L"new,x2{d2},y{in y},after y,z{}");
     EXPECT_EQ(RereadOutline(), Outline(other));
+}
+
+TEST(NodeMap, FindsEveryHandleLeftAfterRandomInsertionsAndErasures) {
+    // Random handles collide in the table, so an erasure must close the gap it leaves in a probe run.
+    std::mt19937 random(7);
+    data::CNodeMapT<int> map;
+    std::map<NodeHandle, int> expected;
+    for (int round = 0; round < 20000; ++round) {
+        const auto handle = static_cast<NodeHandle>(random() % 4000 + 1);
+        if (random() % 3 == 0) {
+            EXPECT_EQ(map.Erase(handle), expected.erase(handle) == 1) << handle;
+        } else {
+            map[handle] = round;
+            expected[handle] = round;
+        }
+    }
+    EXPECT_EQ(map.Size(), expected.size());
+    for (NodeHandle handle = 1; handle <= 4000; ++handle) {
+        const int* value = map.Find(handle);
+        const auto it = expected.find(handle);
+        ASSERT_EQ(value != nullptr, it != expected.end()) << handle;
+        if (value) {
+            EXPECT_EQ(*value, it->second) << handle;
+        }
+    }
+    EXPECT_EQ(map.Find(kNoNode), nullptr);
 }
 
 TEST(LibraryPaths, ConvertBetweenAbsoluteAndRelative) {
