@@ -106,6 +106,7 @@ void CDlgDocLib::ShowError(UINT id, const std::wstring& detail) {
 void CDlgDocLib::OnLibraryEvent(bool reloaded) {
     if (reloaded) {
         m_tree.NoteReload();
+        m_bulkRebuild = true;
     }
     MarkStale();
 }
@@ -125,7 +126,8 @@ void CDlgDocLib::RebuildNow() {
     m_rebuildPosted = false;
     const data::NodeHandle select = m_selectAfterRebuild;
     m_selectAfterRebuild = data::kNoNode;
-    m_tree.Rebuild(select);
+    m_tree.Rebuild(select, m_bulkRebuild);
+    m_bulkRebuild = false;
     ShowSelected();
 }
 

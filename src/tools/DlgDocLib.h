@@ -116,6 +116,8 @@ private:
     bool m_subscribed = false;
     bool m_rebuildPosted = false;
     data::NodeHandle m_selectAfterRebuild = data::kNoNode;
+    // The waiting rebuild follows a reload, which may have changed much.
+    bool m_bulkRebuild = false;
     // A finished label edit waiting for its posted rename.
     data::NodeHandle m_renameNode = data::kNoNode;
     std::wstring m_renameText;

@@ -242,7 +242,7 @@ void CTreeDocLib::ExpandSaved(HTREEITEM item, const std::unordered_set<data::Nod
     }
 }
 
-void CTreeDocLib::Rebuild(data::NodeHandle select) {
+void CTreeDocLib::Rebuild(data::NodeHandle select, bool bulk) {
     const data::NodeHandle rootHandle = m_library.GetRoot();
     HTREEITEM root = Root();
     std::unordered_set<data::NodeHandle> expanded;
@@ -255,8 +255,13 @@ void CTreeDocLib::Rebuild(data::NodeHandle select) {
     // Items whose node is still there stay (with their expansion and their inserted children); only what
     // changed is touched, so an edit of a large library costs little and the view does not jump.
     m_building = true;
-    Send(WM_SETREDRAW, FALSE);
     const bool first = !root || HandleOf(root) != rootHandle;
+    // A build from nothing or after a reload draws once at the end; after an edit here the control repaints
+    // just what changed.
+    const bool quiet = first || bulk;
+    if (quiet) {
+        Send(WM_SETREDRAW, FALSE);
+    }
     if (first) {
         (void)TreeView_DeleteAllItems(m_hWnd);
         root = Insert(nullptr, TVI_LAST, win::LoadStr(IDS_LIBRARY_ROOT), TreeItemKind::Root,
@@ -285,8 +290,10 @@ void CTreeDocLib::Rebuild(data::NodeHandle select) {
             }
         }
     }
-    Send(WM_SETREDRAW, TRUE);
-    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    if (quiet) {
+        Send(WM_SETREDRAW, TRUE);
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    }
     m_building = false;
 }
 

@@ -53,8 +53,8 @@ public:
 
     // Brings the tree in line with the store, keeping the expanded folders, the first visible item and the
     // selection (or selecting and showing `select` when given) where they still exist. The first build shows
-    // the root's children and selects the root.
-    void Rebuild(data::NodeHandle select = data::kNoNode);
+    // the root's children and selects the root. `bulk` (after a reload) draws once at the end.
+    void Rebuild(data::NodeHandle select = data::kNoNode, bool bulk = false);
     [[nodiscard]] bool IsBuilding() const noexcept { return m_building; }
     [[nodiscard]] HTREEITEM Root() const { return TreeView_GetRoot(m_hWnd); }
     [[nodiscard]] data::NodeHandle HandleOf(HTREEITEM item) const;
