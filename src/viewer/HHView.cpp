@@ -1,6 +1,7 @@
 #include "viewer/HHView.h"
 
 #include "transfer/ChmFile.h"
+#include "viewer/FrameCommands.h"
 #include "viewer/HHWindows.h"
 #include "viewer/HelpControl.h"
 #include "viewer/ViewerRegistry.h"
@@ -78,6 +79,7 @@ bool CHHView::Close(bool hide) {
     // A downloaded document's temporary file goes with its object.
     m_document.reset();
     m_docProps = {};
+    SetDocumentFromUrl(false);
     m_fileProps = {};
     m_topicProps = {};
     SetMainText({});
@@ -104,6 +106,30 @@ bool CHHView::Relayout() {
 
 bool CHHView::ShowNavigation(int mode) {
     return m_viewerFrame && ::IsWindow(m_viewerFrame) ? CHHParent::ShowNavigation(m_viewerFrame, mode) : true;
+}
+
+bool CHHView::IsCommandAvailable(UINT id) const {
+    const UINT frameCommand = TranslateCommand(id);
+    if (!frameCommand || !HasDocument()) {
+        return false;
+    }
+    switch (frameCommand) {
+    case kFramePrint:
+    case kFrameFontSize:
+    case kTopicZoomDialog:
+    case kTopicZoomIn:
+    case kTopicZoomOut:
+    case kTopicFind:
+        // Routed to the topic browser's wrapper, which exists only where a browser shows the topic.
+        return FindViewerWindow(Slot::TopicBrowser) != nullptr;
+    default:
+        return true;
+    }
+}
+
+void CHHView::SetDocProperties(transfer::CPropDoc props) {
+    m_docProps = std::move(props);
+    SetDocumentFromUrl(m_docProps.GetKind() == transfer::CPropDoc::Kind::Url);
 }
 
 void CHHView::SetTopic(const transfer::CPropTopic& topic) {

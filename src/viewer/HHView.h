@@ -48,13 +48,16 @@ public:
     bool Relayout();
     // Shows (1), hides (0) or toggles (2) the navigation pane.
     bool ShowNavigation(int mode);
+    // Whether a command of the document view has something to act on now: a document, and for the topic
+    // commands the program drives itself, a bound topic browser.
+    [[nodiscard]] bool IsCommandAvailable(UINT id) const;
 
     [[nodiscard]] const transfer::CFileHandle* GetDocument() const noexcept { return m_document.get(); }
     [[nodiscard]] HWND GetViewerFrame() const noexcept { return m_viewerFrame; }
     [[nodiscard]] const transfer::CPropDoc& GetDocProperties() const noexcept { return m_docProps; }
     [[nodiscard]] const transfer::CPropFile& GetFileProperties() const noexcept { return m_fileProps; }
     [[nodiscard]] const transfer::CPropTopic& GetTopicProperties() const noexcept { return m_topicProps; }
-    void SetDocProperties(transfer::CPropDoc props) { m_docProps = std::move(props); }
+    void SetDocProperties(transfer::CPropDoc props);
     void SetFileProperties(const transfer::CPropFile& props) noexcept { m_fileProps = props; }
     // A new current topic from the topic view.
     void SetTopic(const transfer::CPropTopic& topic);
