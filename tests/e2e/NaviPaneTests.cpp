@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <utility>
 #include <string>
 
 using namespace e2e;
@@ -101,6 +102,13 @@ TEST_F(NaviPaneTest, WalksTheContentsInReadingOrderAndLeavesTheFocusWhereItWas) 
     }
     EXPECT_TRUE(IsExpanded(L"Book Z"));
     EXPECT_TRUE(IsExpanded(L"Z2"));
+    // The viewer toolbar's previous and next buttons walk the same way.
+    const auto frames = ChildWindows(m_app.MainWindow(), L"HH Parent");
+    ASSERT_EQ(frames.size(), 1u);
+    for (const auto& [button, selected] : {std::pair{224u, L"Z2"}, std::pair{223u, L"Z2 Deep"}}) {
+        SendTo(frames.front(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        EXPECT_EQ(Selected(), selected) << button;
+    }
 
     // Before an entry whose previous sibling is a closed book lies that book's deepest last entry.
     ASSERT_TRUE(m_app.SendCommand(ID_NAVI_TOC_TOP));

@@ -4,6 +4,7 @@
 #include "common/RecorderWindow.h"
 #include "common/TempFolder.h"
 #include "common/TestFiles.h"
+#include "viewer/HHNavi.h"
 #include "viewer/HHView.h"
 #include "viewer/HHWindows.h"
 #include "viewer/HelpControl.h"
@@ -144,6 +145,56 @@ TEST_F(ViewerTest, HearsEverySettingsChangeThatCanMoveTheToolbar) {
         EXPECT_EQ(listener.heard, c.heard) << c.code;
     }
     EXPECT_TRUE(listener.Unsubclass());
+}
+
+TEST(NaviMenuTest, OffersExpandAndCollapseAllExceptForASingleExpandTree) {
+    const struct {
+        int kind;
+        std::vector<std::pair<UINT, std::wstring>> items;
+    } cases[] = {
+        {1, {{kNaviExpandAll, L"すべて開く(&O)"}, {kNaviCollapseAll, L"すべて閉じる(&C)"}}},
+        {2, {}}, // its lone separator is tidied away: no menu at all
+    };
+    for (const auto& c : cases) {
+        const CHHNaviMenu menu(c.kind);
+        ASSERT_NE(menu.Get(), nullptr) << c.kind;
+        std::vector<std::pair<UINT, std::wstring>> items;
+        for (int i = 0; i < ::GetMenuItemCount(menu.Get()); ++i) {
+            wchar_t text[64] = {};
+            ::GetMenuStringW(menu.Get(), static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+            items.emplace_back(::GetMenuItemID(menu.Get(), i), text);
+        }
+        EXPECT_EQ(items, c.items) << c.kind;
+    }
+}
+
+// A search page as the help control builds it: the notice control, the field that would take the focus, and a
+// button, inside a dialog window.
+TEST(NaviPageTest, TheSearchPageOfADocumentFromAnAddressSaysItCannotBeUsed) {
+    for (const bool fromUrl : {false, true}) {
+        const HWND page = ::CreateWindowExW(0, L"#32770", L"", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                                            nullptr, nullptr);
+        ASSERT_NE(page, nullptr);
+        const HWND notice =
+            ::CreateWindowExW(0, L"Static", L"Type in the keyword", WS_CHILD | WS_VISIBLE, 10, 20, 50, 16, page,
+                              reinterpret_cast<HMENU>(kNaviSearchPageControl), nullptr, nullptr);
+        const HWND field = ::CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE, 10, 40, 100, 20, page,
+                                             reinterpret_cast<HMENU>(kNaviSearchFocusControl), nullptr, nullptr);
+        ASSERT_TRUE(notice && field);
+        EXPECT_EQ(CHHNaviDlg::ClassifyPage(page), 2);
+        ASSERT_TRUE(AttachWrapper<CHHNaviDlg>(page));
+        SetDocumentFromUrl(fromUrl);
+        ::SendMessageW(page, WM_HH_OP1, 2, 0);
+        RECT client{};
+        RECT area{};
+        ::GetClientRect(page, &client);
+        ::GetClientRect(notice, &area);
+        EXPECT_EQ((::GetWindowLongPtrW(field, GWL_STYLE) & WS_VISIBLE) == 0, fromUrl); // the page itself is hidden
+        EXPECT_EQ(win::CWindow(notice).GetText() == L"この機能は使用できません。", fromUrl);
+        EXPECT_EQ(area.right == client.right, fromUrl);
+        SetDocumentFromUrl(false);
+        ::DestroyWindow(page);
+    }
 }
 
 } // namespace
