@@ -371,6 +371,14 @@ LRESULT CMainFrame::OnCreate() {
         m_client = m_view.CreateView(m_hWnd);
         m_documentKeys = &m_view;
         m_view.SetMenuBar(&m_commandBar);
+        // A link of the topic opened as a document arrives as any other open request.
+        static_assert(viewer::kLinkConfirm == kOpenConfirm && viewer::kLinkNewWindow == kOpenNewWindow);
+        m_view.SetLinkOpener([this](const transfer::CUrlConn& url, LPARAM flags) {
+            auto request = std::make_unique<DocRef>();
+            request->kind = DocRef::Kind::Url;
+            request->url = url;
+            return PostObject<WM_APP_OPEN_REQUEST>(m_hWnd, std::move(request), flags);
+        });
         m_progress.SetAbortTarget(m_hWnd, WM_APP_ABORT);
         m_viewDrop.SetFrame(m_hWnd);
         m_fullScreen.Attach(m_hWnd);

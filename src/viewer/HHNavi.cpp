@@ -632,15 +632,15 @@ CHHMenu::~CHHMenu() {
     }
 }
 
-bool CHHMenu::Build(const HHMenuRow* rows, size_t count) {
+bool CHHMenu::Build(const HHMenuRow* rows, size_t count, const BrowserTexts& browserTexts) {
     if (m_menu) {
         ::DestroyMenu(m_menu);
     }
-    m_menu = BuildPopup(rows, count);
+    m_menu = BuildPopup(rows, count, browserTexts);
     return m_menu != nullptr;
 }
 
-HMENU CHHMenu::BuildPopup(const HHMenuRow* rows, size_t count) {
+HMENU CHHMenu::BuildPopup(const HHMenuRow* rows, size_t count, const BrowserTexts& browserTexts) {
     const HMENU menu = ::CreatePopupMenu();
     if (!menu) {
         return nullptr;
@@ -649,7 +649,7 @@ HMENU CHHMenu::BuildPopup(const HHMenuRow* rows, size_t count) {
         const HHMenuRow& row = rows[i];
         bool added = false;
         if (row.sub) {
-            const HMENU sub = BuildPopup(row.sub, row.subCount);
+            const HMENU sub = BuildPopup(row.sub, row.subCount, browserTexts);
             added = sub && ::AppendMenuW(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub),
                                          win::LoadStr(row.text).c_str());
             if (sub && !added) {
@@ -657,6 +657,10 @@ HMENU CHHMenu::BuildPopup(const HHMenuRow* rows, size_t count) {
             }
         } else if (row.command == 0) {
             added = ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr) != FALSE;
+        } else if (row.reserved == kBrowserTextRow) {
+            const std::optional<std::wstring> text = browserTexts ? browserTexts(row.command) : std::nullopt;
+            // A browser row the browser does not have is left out.
+            added = !text || ::AppendMenuW(menu, MF_STRING, row.command, text->c_str()) != FALSE;
         } else {
             added = ::AppendMenuW(menu, MF_STRING, row.command, win::LoadStr(row.text).c_str()) != FALSE;
         }

@@ -9,6 +9,9 @@
 #include <commctrl.h>
 
 #include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
 
 namespace viewer {
 
@@ -134,7 +137,9 @@ public:
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 };
 
-// One row of a menu table: a command (0 for a separator) with the string of its text, or a submenu.
+// One row of a menu table: a command (0 for a separator) with the string of its text, or a submenu. A row
+// whose reserved word is kBrowserTextRow takes its text from the browser instead.
+constexpr UINT kBrowserTextRow = 1;
 struct HHMenuRow {
     UINT command;
     UINT text;
@@ -151,11 +156,14 @@ public:
     CHHMenu& operator=(const CHHMenu&) = delete;
     ~CHHMenu();
 
-    bool Build(const HHMenuRow* rows, size_t count);
+    // The text of a browser row by its command; empty leaves the row out.
+    using BrowserTexts = std::function<std::optional<std::wstring>(UINT command)>;
+
+    bool Build(const HHMenuRow* rows, size_t count, const BrowserTexts& browserTexts = {});
     [[nodiscard]] HMENU Get() const noexcept { return m_menu; }
 
 private:
-    static HMENU BuildPopup(const HHMenuRow* rows, size_t count);
+    static HMENU BuildPopup(const HHMenuRow* rows, size_t count, const BrowserTexts& browserTexts);
 
     HMENU m_menu = nullptr;
 };

@@ -26,7 +26,11 @@ constexpr COLORREF kPlaceholderColour = RGB(230, 230, 230);
 
 // ---- CHHView
 
-CHHView::~CHHView() = default;
+CHHView::~CHHView() {
+    if (GetTopicHost() == this) {
+        SetTopicHost(nullptr);
+    }
+}
 
 win::WindowClassInfo CHHView::GetWindowClassInfo() const {
     win::WindowClassInfo info;
@@ -141,6 +145,10 @@ void CHHView::ShowTopicProperties() {
     (void)Notify(kEventTopicProperties, true);
 }
 
+bool CHHView::OpenLink(const transfer::CUrlConn& url, LPARAM flags) {
+    return m_linkOpener && m_linkOpener(url, flags);
+}
+
 bool CHHView::TranslateDocViewKeys(MSG& msg) {
     return HasDocument() && m_shortkeys.Translate(data::Place::View, m_hWnd, msg);
 }
@@ -158,6 +166,7 @@ void CHHView::SetMainText(const std::wstring& text) const {
 bool CHHView::OnCreate() {
     m_setting.AddView(kSettingsMask, m_hWnd, kSettingsChanged);
     m_subscribed = true;
+    SetTopicHost(this);
     return true;
 }
 
@@ -234,6 +243,9 @@ void CHHView::OnContextMenu(LPARAM lp) {
 
 void CHHView::OnDestroy() {
     UnloadViewer();
+    if (GetTopicHost() == this) {
+        SetTopicHost(nullptr);
+    }
     m_viewerFrame = nullptr;
     if (m_subscribed) {
         m_setting.RemoveView(m_hWnd);

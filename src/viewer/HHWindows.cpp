@@ -1,6 +1,7 @@
 #include "viewer/HHWindows.h"
 
 #include "viewer/FrameCommands.h"
+#include "viewer/HHHtmlView.h"
 #include "viewer/HHNavi.h"
 #include "viewer/HelpControl.h"
 #include "viewer/ViewerRegistry.h"
@@ -220,6 +221,8 @@ bool CHHHtml::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LR
             const auto child = reinterpret_cast<HWND>(lp);
             if (IsChildOf(child, hwnd) && IsClass(child, L"Shell DocObject View")) {
                 AttachWrapper<CHHHtml>(child);
+            } else if (IsChildOf(child, hwnd) && IsClass(child, L"Internet Explorer_Server")) {
+                AttachWrapper<CHHHtmlView>(child);
             }
         }
         return false;

@@ -4,10 +4,13 @@
 #include "common/RecorderWindow.h"
 #include "common/TempFolder.h"
 #include "common/TestFiles.h"
+#include "viewer/FrameCommands.h"
+#include "viewer/HHHtmlView.h"
 #include "viewer/HHNavi.h"
 #include "viewer/HHView.h"
 #include "viewer/HHWindows.h"
 #include "viewer/HelpControl.h"
+#include "viewer/TopicMenu.h"
 #include "viewer/ViewerRegistry.h"
 #include "win/Subclass.h"
 
@@ -195,6 +198,25 @@ TEST(NaviPageTest, TheSearchPageOfADocumentFromAnAddressSaysItCannotBeUsed) {
         SetDocumentFromUrl(false);
         ::DestroyWindow(page);
     }
+}
+
+TEST(TopicViewTest, AWindowWithoutABrowserStaysSubclassedAndLeavesTheBrowserCommandsUndone) {
+    const HWND window =
+        ::CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(AttachWrapper<CHHHtmlView>(window));
+    EXPECT_EQ(FindViewerWindow(Slot::TopicBrowser), window);
+    EXPECT_EQ(::SendMessageW(window, WM_HH_OP3, 0, 0), -1); // no zoom to tell
+    EXPECT_EQ(::SendMessageW(window, WM_HH_OP4, 120, 0), 0);
+    EXPECT_EQ(::SendMessageW(window, WM_HH_OP1, 0, 0), 0);
+    for (const UINT command :
+         {kBrowserPrint, kBrowserFontSizeCycle, kBrowserZoomIn, kBrowserZoomOut, kTopicLinkOpen, kTopicProperties}) {
+        ::SendMessageW(window, WM_COMMAND, command, 0);
+    }
+    MSG key{window, WM_KEYDOWN, VK_NEXT, 0, 0, {}};
+    EXPECT_FALSE(TranslateViewerKeys(key)); // no page-over without a contents tree and a page
+    ::DestroyWindow(window);
+    EXPECT_EQ(FindViewerWindow(Slot::TopicBrowser), nullptr);
 }
 
 } // namespace
