@@ -1,11 +1,14 @@
 #include "viewer/HHHtmlView.h"
 
 #include "transfer/UrlStr.h"
+#include "viewer/DlgHHZoom.h"
 #include "viewer/FrameCommands.h"
 #include "viewer/HelpControl.h"
 #include "viewer/TopicMenu.h"
 #include "viewer/TopicZoom.h"
 #include "viewer/ViewerRegistry.h"
+#include "win/MessageBox.h"
+#include "win/Strings.h"
 
 #include "resource.h"
 
@@ -539,6 +542,9 @@ bool CHHHtmlView::OnCommand(UINT id, WPARAM wp, LPARAM lp, LRESULT& result) {
     case kBrowserFontSizeCycle:
         (void)CycleTextSize(*m_page);
         return true;
+    case kBrowserZoomDialog:
+        OpenZoomDialog();
+        return true;
     case kBrowserZoomIn:
         (void)ZoomIn(*m_page);
         return true;
@@ -731,6 +737,18 @@ void CHHHtmlView::OnInitMenuPopup(HMENU menu, WPARAM wp, LPARAM lp) {
     state.naviExists = pane != nullptr;
     state.naviVisible = pane && ::IsWindowVisible(pane);
     ApplyTopicMenuState(menu, state);
+}
+
+void CHHHtmlView::OpenZoomDialog() {
+    // Only a browser that tells its zoom range can be zoomed to a typed value.
+    const std::optional<ZoomRange> range = ReadZoomRange(*m_page);
+    if (!range) {
+        return;
+    }
+    CDlgHHZoom dialog(m_hWnd, *range);
+    if (dialog.DoModal(::GetActiveWindow()) == -1) {
+        win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_DIALOG), MB_OK | MB_ICONERROR);
+    }
 }
 
 void CHHHtmlView::OpenLink(UINT command) {

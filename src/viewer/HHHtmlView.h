@@ -132,6 +132,7 @@ private:
     void OnDocumentEvent(DISPID id);
     void HandTopicToView();
     void OpenLink(UINT command);
+    void OpenZoomDialog();
     void OnInitMenuPopup(HMENU menu, WPARAM wp, LPARAM lp);
     [[nodiscard]] bool IsTopLevel(IDispatch* browser) const;
 

@@ -4,6 +4,7 @@
 #include "common/RecorderWindow.h"
 #include "common/TempFolder.h"
 #include "common/TestFiles.h"
+#include "viewer/DlgHHZoom.h"
 #include "viewer/FrameCommands.h"
 #include "viewer/HHHtmlView.h"
 #include "viewer/HHNavi.h"
@@ -217,6 +218,57 @@ TEST(TopicViewTest, AWindowWithoutABrowserStaysSubclassedAndLeavesTheBrowserComm
     EXPECT_FALSE(TranslateViewerKeys(key)); // no page-over without a contents tree and a page
     ::DestroyWindow(window);
     EXPECT_EQ(FindViewerWindow(Slot::TopicBrowser), nullptr);
+}
+
+// A topic view as the zoom dialog sees it: a zoom value moved the way the browser's view moves it.
+class CFakeZoomView : public win::CSubclassWindow {
+public:
+    long zoom = 105;
+    ZoomRange range{10, 1000};
+    bool ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM, LRESULT& result) override {
+        if (msg == WM_HH_OP3) {
+            result = zoom;
+        } else if (msg == WM_HH_OP4) {
+            zoom = SnapZoom(static_cast<long>(wp), range);
+            result = 1;
+        } else if (msg == WM_COMMAND && (LOWORD(wp) == kBrowserZoomIn || LOWORD(wp) == kBrowserZoomOut)) {
+            zoom = SnapZoom(LOWORD(wp) == kBrowserZoomIn ? zoom + 10 : zoom - 1, range);
+            result = 0;
+        } else {
+            return false;
+        }
+        return true;
+    }
+};
+
+TEST(ZoomDialogTest, StepsAsTheZoomCommandsAndTakesTheTypedValueSnapped) {
+    const HWND window =
+        ::CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    CFakeZoomView view;
+    ASSERT_TRUE(view.Subclass(window));
+    CDlgHHZoom dialog(window, view.range);
+    ASSERT_NE(dialog.Create(nullptr), nullptr);
+    const auto field = [&] { return ::GetDlgItemInt(dialog, IDC_ZOOM_VALUE, nullptr, FALSE); };
+    EXPECT_EQ(field(), 105u);
+    const struct {
+        int delta;
+        UINT shown;
+    } arrows[] = {{-1, 100}, {-1, 90}, {1, 100}};
+    for (const auto& arrow : arrows) {
+        NMUPDOWN change{};
+        change.hdr = {::GetDlgItem(dialog, IDC_ZOOM_SPIN), IDC_ZOOM_SPIN, static_cast<UINT>(UDN_DELTAPOS)};
+        change.iDelta = arrow.delta;
+        EXPECT_EQ(::SendMessageW(dialog, WM_NOTIFY, IDC_ZOOM_SPIN, reinterpret_cast<LPARAM>(&change)), TRUE);
+        EXPECT_EQ(field(), arrow.shown) << arrow.delta;
+    }
+    view.zoom = 250;
+    ::SendMessageW(dialog, WM_COMMAND, IDC_ZOOM_ACTUAL, 0);
+    EXPECT_EQ(field(), 100u);
+    ::SetDlgItemInt(dialog, IDC_ZOOM_VALUE, 1234, FALSE);
+    ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(view.zoom, 1000);
+    EXPECT_TRUE(view.Unsubclass());
+    ::DestroyWindow(window);
 }
 
 } // namespace
