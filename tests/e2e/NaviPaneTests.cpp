@@ -110,6 +110,15 @@ TEST_F(NaviPaneTest, WalksTheContentsInReadingOrderAndLeavesTheFocusWhereItWas) 
         EXPECT_EQ(Selected(), selected) << button;
     }
 
+    // With the focus elsewhere in the viewer, a walk (whose click would focus the tree) gives it back there.
+    const DWORD appThread = ::GetWindowThreadProcessId(m_tree, nullptr);
+    ASSERT_TRUE(::AttachThreadInput(::GetCurrentThreadId(), appThread, TRUE));
+    ::SetFocus(m_tab);
+    ::AttachThreadInput(::GetCurrentThreadId(), appThread, FALSE);
+    ASSERT_TRUE(WaitUntil([&] { return m_app.FocusedWindow() == m_tab; }));
+    EXPECT_TRUE(WalkTo(ID_NAVI_TOC_TOP, L"Start"));
+    EXPECT_EQ(m_app.FocusedWindow(), m_tab);
+
     // Before an entry whose previous sibling is a closed book lies that book's deepest last entry.
     ASSERT_TRUE(m_app.SendCommand(ID_NAVI_TOC_TOP));
     ASSERT_TRUE(::PostMessageW(m_pane, WM_COMMAND, kCollapseAll, 0));
@@ -120,7 +129,7 @@ TEST_F(NaviPaneTest, WalksTheContentsInReadingOrderAndLeavesTheFocusWhereItWas) 
     EXPECT_TRUE(IsExpanded(L"Book A"));
     EXPECT_TRUE(IsExpanded(L"A2"));
     EXPECT_FALSE(IsExpanded(L"Book Z"));
-    EXPECT_EQ(m_app.FocusedWindow(), m_tree);
+    EXPECT_EQ(m_app.FocusedWindow(), m_tab);
 }
 
 TEST_F(NaviPaneTest, SelectsAndCyclesTheTabsWithTheirPages) {
