@@ -91,6 +91,11 @@ bool CHHNaviTab::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
         Rebuild();
         result = 0;
         return true;
+    case WM_PAINT:
+        if (!wp) {
+            ValidatePages();
+        }
+        return CHHGeneral::ProcessWindowMessage(hwnd, msg, wp, lp, result);
     case WM_DESTROY:
         CHHGeneral::ProcessWindowMessage(hwnd, msg, wp, lp, result);
         UnregisterViewerWindow(Slot::NaviTab, hwnd);
@@ -100,8 +105,8 @@ bool CHHNaviTab::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
     }
 }
 
-void CHHNaviTab::PaintBuffered(HDC dc, const RECT& client) {
-    // The pages lie on top of the tabs' body: never paint over them.
+void CHHNaviTab::ValidatePages() const {
+    // The pages lie on top of the tabs' body: taken out of the update region, they are never painted over.
     const HWND parent = ::GetParent(m_hWnd);
     for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         if (child == m_hWnd || !::IsWindowVisible(child)) {
@@ -111,9 +116,7 @@ void CHHNaviTab::PaintBuffered(HDC dc, const RECT& client) {
         ::GetWindowRect(child, &area);
         ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&area), 2);
         ::ValidateRect(m_hWnd, &area);
-        ::ExcludeClipRect(dc, area.left, area.top, area.right, area.bottom);
     }
-    CHHGeneral::PaintBuffered(dc, client);
 }
 
 void CHHNaviTab::OnParentNotify(HWND hwnd, WPARAM wp, LPARAM lp) {

@@ -39,10 +39,8 @@ public:
 
     [[nodiscard]] const CNaviPageKinds& Kinds() const noexcept { return m_kinds; }
 
-protected:
-    void PaintBuffered(HDC dc, const RECT& client) override;
-
 private:
+    void ValidatePages() const;
     // Selects tab `index` and has the pane show its page; the focus stays where it was.
     bool Select(int index);
     // Has the viewer switch to the page of tab `index`; false for a tab of no known kind.
