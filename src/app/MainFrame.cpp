@@ -4,6 +4,7 @@
 #include "app/ExeInfo.h"
 #include "app/ProcessCounter.h"
 #include "app/StartupChecks.h"
+#include "data/FunctionTable.h"
 #include "tools/DlgInfo.h"
 #include "win/Path.h"
 #include "win/MessageBox.h"
@@ -370,6 +371,14 @@ LRESULT CMainFrame::OnCreate() {
         m_client = m_view.CreateView(m_hWnd);
         m_documentKeys = &m_view;
         m_view.SetMenuBar(&m_commandBar);
+        // A link of the topic opened as a document arrives as any other open request.
+        static_assert(viewer::kLinkConfirm == kOpenConfirm && viewer::kLinkNewWindow == kOpenNewWindow);
+        m_view.SetLinkOpener([this](const transfer::CUrlConn& url, LPARAM flags) {
+            auto request = std::make_unique<DocRef>();
+            request->kind = DocRef::Kind::Url;
+            request->url = url;
+            return PostObject<WM_APP_OPEN_REQUEST>(m_hWnd, std::move(request), flags);
+        });
         m_progress.SetAbortTarget(m_hWnd, WM_APP_ABORT);
         m_viewDrop.SetFrame(m_hWnd);
         m_fullScreen.Attach(m_hWnd);
@@ -532,6 +541,10 @@ void CMainFrame::UpdateCommandStates() {
     UIEnable(ID_FILE_CLOSE, shown);
     UIEnable(ID_FILE_SAVE, shown);
     UIEnable(ID_OPEN_NEW_WINDOW, m_view.GetDocument() != nullptr);
+    // The document view's commands, as far as the shown document's viewer can carry them out.
+    for (const data::FunctionRow* row : data::FunctionsOfPlace(data::Place::View)) {
+        UIEnable(row->id, m_view.IsCommandAvailable(row->id));
+    }
     UpdateToolCommandStates();
 }
 
@@ -581,6 +594,12 @@ bool CMainFrame::OnCommand(UINT id) {
         Post(WM_CLOSE);
         return true;
     default:
+        if (const data::FunctionRow* row = data::FunctionById(static_cast<uint16_t>(id));
+            row && row->place == data::Place::View) {
+            // A menu or another window asked the frame: the view executes its own commands.
+            ::SendMessageW(m_view, WM_COMMAND, id, 0);
+            return true;
+        }
         return OnToolCommand(id) || OnModeCommand(id);
     }
 }

@@ -1,6 +1,7 @@
 #include "viewer/HHView.h"
 
 #include "transfer/ChmFile.h"
+#include "viewer/FrameCommands.h"
 #include "viewer/HHWindows.h"
 #include "viewer/HelpControl.h"
 #include "viewer/ViewerRegistry.h"
@@ -25,7 +26,11 @@ constexpr COLORREF kPlaceholderColour = RGB(230, 230, 230);
 
 // ---- CHHView
 
-CHHView::~CHHView() = default;
+CHHView::~CHHView() {
+    if (GetTopicHost() == this) {
+        SetTopicHost(nullptr);
+    }
+}
 
 win::WindowClassInfo CHHView::GetWindowClassInfo() const {
     win::WindowClassInfo info;
@@ -78,6 +83,7 @@ bool CHHView::Close(bool hide) {
     // A downloaded document's temporary file goes with its object.
     m_document.reset();
     m_docProps = {};
+    SetDocumentFromUrl(false);
     m_fileProps = {};
     m_topicProps = {};
     SetMainText({});
@@ -106,6 +112,30 @@ bool CHHView::ShowNavigation(int mode) {
     return m_viewerFrame && ::IsWindow(m_viewerFrame) ? CHHParent::ShowNavigation(m_viewerFrame, mode) : true;
 }
 
+bool CHHView::IsCommandAvailable(UINT id) const {
+    const UINT frameCommand = TranslateCommand(id);
+    if (!frameCommand || !HasDocument()) {
+        return false;
+    }
+    switch (frameCommand) {
+    case kFramePrint:
+    case kFrameFontSize:
+    case kTopicZoomDialog:
+    case kTopicZoomIn:
+    case kTopicZoomOut:
+    case kTopicFind:
+        // Routed to the topic browser's wrapper, which exists only where a browser shows the topic.
+        return FindViewerWindow(Slot::TopicBrowser) != nullptr;
+    default:
+        return true;
+    }
+}
+
+void CHHView::SetDocProperties(transfer::CPropDoc props) {
+    m_docProps = std::move(props);
+    SetDocumentFromUrl(m_docProps.GetKind() == transfer::CPropDoc::Kind::Url);
+}
+
 void CHHView::SetTopic(const transfer::CPropTopic& topic) {
     m_topicProps = topic;
     (void)Notify(kEventTopic, true);
@@ -113,6 +143,10 @@ void CHHView::SetTopic(const transfer::CPropTopic& topic) {
 
 void CHHView::ShowTopicProperties() {
     (void)Notify(kEventTopicProperties, true);
+}
+
+bool CHHView::OpenLink(const transfer::CUrlConn& url, LPARAM flags) {
+    return m_linkOpener && m_linkOpener(url, flags);
 }
 
 bool CHHView::TranslateDocViewKeys(MSG& msg) {
@@ -132,6 +166,7 @@ void CHHView::SetMainText(const std::wstring& text) const {
 bool CHHView::OnCreate() {
     m_setting.AddView(kSettingsMask, m_hWnd, kSettingsChanged);
     m_subscribed = true;
+    SetTopicHost(this);
     return true;
 }
 
@@ -208,6 +243,9 @@ void CHHView::OnContextMenu(LPARAM lp) {
 
 void CHHView::OnDestroy() {
     UnloadViewer();
+    if (GetTopicHost() == this) {
+        SetTopicHost(nullptr);
+    }
     m_viewerFrame = nullptr;
     if (m_subscribed) {
         m_setting.RemoveView(m_hWnd);

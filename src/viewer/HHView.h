@@ -8,17 +8,19 @@
 #include "transfer/FileObjects.h"
 #include "transfer/Properties.h"
 #include "viewer/DocumentKeys.h"
+#include "viewer/HHHtmlView.h"
 #include "win/CommandBar.h"
 #include "win/Handles.h"
 #include "win/Window.h"
 #include "xml/ViewList.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace viewer {
 
-class CHHView : public win::CWindowImpl, public xml::CViewList, public IDocumentKeys {
+class CHHView : public win::CWindowImpl, public xml::CViewList, public IDocumentKeys, public ITopicHost {
 public:
     static constexpr wchar_t kClassName[] = L"HH View";
     // Subscriber events.
@@ -48,17 +50,26 @@ public:
     bool Relayout();
     // Shows (1), hides (0) or toggles (2) the navigation pane.
     bool ShowNavigation(int mode);
+    // Whether a command of the document view has something to act on now: a document, and for the topic
+    // commands the program drives itself, a bound topic browser.
+    [[nodiscard]] bool IsCommandAvailable(UINT id) const;
 
     [[nodiscard]] const transfer::CFileHandle* GetDocument() const noexcept { return m_document.get(); }
     [[nodiscard]] HWND GetViewerFrame() const noexcept { return m_viewerFrame; }
     [[nodiscard]] const transfer::CPropDoc& GetDocProperties() const noexcept { return m_docProps; }
     [[nodiscard]] const transfer::CPropFile& GetFileProperties() const noexcept { return m_fileProps; }
     [[nodiscard]] const transfer::CPropTopic& GetTopicProperties() const noexcept { return m_topicProps; }
-    void SetDocProperties(transfer::CPropDoc props) { m_docProps = std::move(props); }
+    void SetDocProperties(transfer::CPropDoc props);
     void SetFileProperties(const transfer::CPropFile& props) noexcept { m_fileProps = props; }
     // A new current topic from the topic view.
-    void SetTopic(const transfer::CPropTopic& topic);
-    void ShowTopicProperties();
+    void SetTopic(const transfer::CPropTopic& topic) override;
+    void ShowTopicProperties() override;
+    // ITopicHost: what the topic view reads and asks of the view.
+    [[nodiscard]] data::CDataSetHtmlView1 PageOverSettings() const override { return m_setting.GetHtmlView1(); }
+    bool OpenLink(const transfer::CUrlConn& url, LPARAM flags) override;
+    // Who opens a link of the topic as a document (the main window); without one links are not opened.
+    using LinkOpener = std::function<bool(const transfer::CUrlConn& url, LPARAM flags)>;
+    void SetLinkOpener(LinkOpener opener) { m_linkOpener = std::move(opener); }
 
     // The bar whose images and item states the view's context menu uses.
     void SetMenuBar(win::CCommandBar* bar) noexcept { m_menuBar = bar; }
@@ -91,6 +102,7 @@ private:
     std::unique_ptr<transfer::CFileHandle> m_document;
     HWND m_viewerFrame = nullptr;
     win::CCommandBar* m_menuBar = nullptr;
+    LinkOpener m_linkOpener;
     bool m_subscribed = false;
     transfer::CPropDoc m_docProps;
     transfer::CPropFile m_fileProps;

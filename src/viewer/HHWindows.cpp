@@ -1,6 +1,8 @@
 #include "viewer/HHWindows.h"
 
 #include "viewer/FrameCommands.h"
+#include "viewer/HHHtmlView.h"
+#include "viewer/HHNavi.h"
 #include "viewer/HelpControl.h"
 #include "viewer/ViewerRegistry.h"
 #include "win/Handles.h"
@@ -219,6 +221,8 @@ bool CHHHtml::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LR
             const auto child = reinterpret_cast<HWND>(lp);
             if (IsChildOf(child, hwnd) && IsClass(child, L"Shell DocObject View")) {
                 AttachWrapper<CHHHtml>(child);
+            } else if (IsChildOf(child, hwnd) && IsClass(child, L"Internet Explorer_Server")) {
+                AttachWrapper<CHHHtmlView>(child);
             }
         }
         return false;
@@ -257,6 +261,14 @@ bool CHHChild::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, L
         ::ShowWindow(hwnd, wp ? SW_SHOWNA : SW_HIDE);
         result = 0;
         return true;
+    case WM_COMMAND:
+        if ((LOWORD(wp) == kNaviExpandAll || LOWORD(wp) == kNaviCollapseAll) && m_tree && ::IsWindow(m_tree)) {
+            // Done here rather than left to the control: not every control implements the two commands.
+            CHHNaviTree::ExpandAll(m_tree, LOWORD(wp) == kNaviExpandAll);
+            result = 0;
+            return true;
+        }
+        return false;
     case WM_DESTROY:
         CHHWnd::ProcessWindowMessage(hwnd, msg, wp, lp, result);
         Unregister();
@@ -286,9 +298,26 @@ void CHHChild::OnChildCreated(HWND child) {
     m_children.push_back(child);
     const bool topic = win::EqualsNoCaseAscii(name, L"Shell Embedding");
     if (win::EqualsNoCaseAscii(name, L"SysTabControl32")) {
-        m_tab = child;
+        if (AttachWrapper<CHHNaviTab>(child)) {
+            m_tab = child;
+        }
     } else if (topic) {
         AttachWrapper<CHHHtml>(child);
+    } else if (win::EqualsNoCaseAscii(name, L"#32770")) {
+        AttachWrapper<CHHNaviDlg>(child);
+    } else if (win::EqualsNoCaseAscii(name, L"SysTreeView32")) {
+        // The first tree is the contents; a later one (the favourites) keeps the control's own behaviour.
+        if (!FindViewerWindow(Slot::ContentsTree) && AttachWrapper<CHHNaviTree>(child)) {
+            m_tree = child;
+        }
+    } else if (win::EqualsNoCaseAscii(name, L"hh_kwd_vlist")) {
+        AttachWrapper<CHHNaviKList>(child);
+    } else if (win::EqualsNoCaseAscii(name, L"SysListView32")) {
+        AttachWrapper<CHHNaviList>(child);
+    } else if (win::EqualsNoCaseAscii(name, L"Edit")) {
+        AttachWrapper<CHHNaviEdit>(child);
+    } else if (win::EqualsNoCaseAscii(name, L"Static")) {
+        AttachWrapper<CHHNaviStatic>(child);
     }
     if (m_kind != Kind::Undecided) {
         return;
@@ -309,6 +338,9 @@ void CHHChild::OnChildCreated(HWND child) {
 void CHHChild::OnChildDestroyed(HWND child) {
     if (child == m_tab) {
         m_tab = nullptr;
+    }
+    if (child == m_tree) {
+        m_tree = nullptr; // its wrapper goes with the window
     }
     m_children.erase(std::remove(m_children.begin(), m_children.end(), child), m_children.end());
 }

@@ -85,6 +85,7 @@ private:
 
     Kind m_kind = Kind::Undecided;
     HWND m_tab = nullptr;
+    HWND m_tree = nullptr;
     std::vector<HWND> m_children;
 };
 

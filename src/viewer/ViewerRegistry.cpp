@@ -13,6 +13,7 @@ struct Registries {
     std::map<int, HWND> windows;
     std::map<HWND, win::CMessageFilter*> filters;
     bool toolbarCollapsed = false;
+    bool documentFromUrl = false;
 };
 
 Registries& State() {
@@ -137,6 +138,14 @@ void SetToolbarCollapsed(bool collapsed) noexcept {
 
 bool IsToolbarCollapsed() noexcept {
     return State().toolbarCollapsed;
+}
+
+void SetDocumentFromUrl(bool fromUrl) noexcept {
+    State().documentFromUrl = fromUrl;
+}
+
+bool IsDocumentFromUrl() noexcept {
+    return State().documentFromUrl;
 }
 
 } // namespace viewer

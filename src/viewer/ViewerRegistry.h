@@ -41,4 +41,8 @@ bool TranslateViewerKeys(MSG& msg);
 void SetToolbarCollapsed(bool collapsed) noexcept;
 [[nodiscard]] bool IsToolbarCollapsed() noexcept;
 
+// Whether the shown document came from an address rather than a local file: the search page cannot search it.
+void SetDocumentFromUrl(bool fromUrl) noexcept;
+[[nodiscard]] bool IsDocumentFromUrl() noexcept;
+
 } // namespace viewer

@@ -1,11 +1,15 @@
 // The topic view's and navigation pane's decisions without a browser: page-over through a fake page and a
 // fake clock, zoom and text size, element texts, menu tidying on a real menu, and the tab kinds.
 
+#include "viewer/HHHtmlView.h"
 #include "viewer/MenuItems.h"
 #include "viewer/NaviPages.h"
 #include "viewer/PageOver.h"
+#include "viewer/TopicMenu.h"
 #include "viewer/TopicPage.h"
 #include "viewer/TopicZoom.h"
+
+#include "resource.h"
 
 #include <gtest/gtest.h>
 
@@ -332,6 +336,137 @@ TEST(NaviPagesTest, KindsFollowTheMnemonicOfTheLabels) {
     EXPECT_EQ(NextNaviTab(3, 4, false), 3);
     EXPECT_EQ(PreviousNaviTab(0, 4, true), 3);
     EXPECT_EQ(PreviousNaviTab(0, 4, false), 0);
+}
+
+// The top level of a menu: commands, 0 for a separator, -1 for a submenu.
+std::vector<int> TopLevel(HMENU menu) {
+    std::vector<int> ids;
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+        ids.push_back(static_cast<int>(::GetMenuItemID(menu, i)));
+    }
+    return ids;
+}
+
+TEST(TopicMenuTest, EachContextHasItsRowsAndBrowserRowsOnlyWhereTheBrowserHasThem) {
+    const CHHMenu::BrowserTexts browser = [](UINT) { return std::optional<std::wstring>(L"B"); };
+    const CHHMenu::BrowserTexts none = [](UINT) { return std::optional<std::wstring>(); };
+    const struct {
+        int context;
+        bool browserTexts;
+        TopicMenuChoice choice;
+        std::vector<int> rows;
+    } cases[] = {
+        {0,
+         true,
+         TopicMenuChoice::Program,
+         {-1, -1, 0xD001, ID_SHOW_FULL, 0, ID_OPEN_NEW_WINDOW, 0xD202, -1, 0, 67, 27, 2139, 0, 28, ID_SETTING_TOPIC}},
+        {0,
+         false,
+         TopicMenuChoice::Program,
+         {-1, -1, 0xD001, ID_SHOW_FULL, 0, ID_OPEN_NEW_WINDOW, 0xD202, -1, 0, 67, 27, 0, ID_SETTING_TOPIC}},
+        {1, true, TopicMenuChoice::Program, {2137, -1, 0, 2262, 0, 28}},
+        {1, false, TopicMenuChoice::Program, {2137, -1}},
+        {2, true, TopicMenuChoice::Program, {43, 0, 16, 15, 26, 17, 0, 31}},
+        {2, false, TopicMenuChoice::Program, {}}, // nothing of the browser's own: no menu at all
+        {4, false, TopicMenuChoice::Program, {27}},
+        {5, true, TopicMenuChoice::Program, {2137, -1, 0, 15, 2262, 0, 28}},
+        {3, true, TopicMenuChoice::None, {}},
+        {10, true, TopicMenuChoice::Browser, {}},
+        {11, true, TopicMenuChoice::Browser, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ChooseTopicMenu(c.context), c.choice) << c.context;
+        CHHMenu menu;
+        const bool built = BuildTopicMenu(menu, c.context, c.browserTexts ? browser : none);
+        EXPECT_EQ(built, c.choice == TopicMenuChoice::Program) << c.context;
+        EXPECT_EQ(built ? TopLevel(menu.Get()) : std::vector<int>{}, c.rows) << c.context << " " << c.browserTexts;
+    }
+}
+
+TEST(TopicMenuTest, ShowsTheTextSizeTheLinkAndThePane) {
+    CHHMenu page;
+    CHHMenu link;
+    ASSERT_TRUE(BuildTopicMenu(page, 0, {}));
+    ASSERT_TRUE(BuildTopicMenu(link, 5, {}));
+    const auto checked = [&](UINT command) {
+        return (::GetMenuState(page.Get(), command, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    };
+    const auto enabled = [](HMENU menu, UINT command) {
+        return (::GetMenuState(menu, command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) == 0;
+    };
+    ApplyTopicMenuState(page.Get(), {2, false, true, true});
+    EXPECT_TRUE(checked(2143));
+    EXPECT_TRUE(checked(0xD001));
+    ApplyTopicMenuState(page.Get(), {4, false, true, false});
+    EXPECT_FALSE(checked(2143));
+    EXPECT_TRUE(checked(2145));
+    EXPECT_FALSE(checked(0xD001));
+    EXPECT_TRUE(enabled(page.Get(), 0xD001));
+    ApplyTopicMenuState(page.Get(), {std::nullopt, false, false, false});
+    EXPECT_FALSE(checked(2145));
+    EXPECT_FALSE(enabled(page.Get(), 0xD001));
+    for (const bool openable : {false, true}) {
+        ApplyTopicMenuState(link.Get(), {std::nullopt, openable, true, true});
+        for (const UINT command : {kTopicLinkOpen, kTopicLinkNewWindow, kTopicLinkConfirm}) {
+            EXPECT_EQ(enabled(link.Get(), command), openable) << command;
+        }
+    }
+}
+
+class CMenuRecorder final : public ITopicMenuHost {
+public:
+    std::vector<int> contexts;
+    void ShowTopicMenu(int context, POINT, IDispatch*) override { contexts.push_back(context); }
+};
+
+TEST(TopicHandlerTest, AnswersTheBrowserAsTheDocumentHost) {
+    CMenuRecorder recorder;
+    auto* handler = new CHHHtmlHandler(&recorder);
+    POINT at{10, 20};
+    const struct {
+        DWORD context;
+        POINT* at;
+        HRESULT result;
+    } menus[] = {{0, &at, S_OK},     {5, &at, S_OK}, {10, &at, S_FALSE},
+                 {11, &at, S_FALSE}, {3, &at, S_OK}, {0, nullptr, S_OK}};
+    for (const auto& m : menus) {
+        EXPECT_EQ(handler->ShowContextMenu(m.context, m.at, nullptr, nullptr), m.result) << m.context;
+    }
+    EXPECT_EQ(recorder.contexts, (std::vector<int>{0, 5})); // only the contexts with a program menu
+    IDropTarget* replacement = reinterpret_cast<IDropTarget*>(1);
+    EXPECT_EQ(handler->GetDropTarget(nullptr, &replacement), S_OK);
+    EXPECT_EQ(replacement, nullptr);
+    EXPECT_EQ(handler->GetHostInfo(nullptr), S_OK);
+    EXPECT_EQ(handler->ShowUI(0, nullptr, nullptr, nullptr, nullptr), E_NOTIMPL);
+    EXPECT_EQ(handler->TranslateAccelerator(nullptr, nullptr, 0), E_NOTIMPL);
+    EXPECT_EQ(handler->GetExternal(nullptr), E_NOTIMPL);
+    IOleCommandTarget* target = nullptr;
+    ASSERT_EQ(handler->QueryInterface(__uuidof(IOleCommandTarget), reinterpret_cast<void**>(&target)), S_OK);
+    EXPECT_EQ(target->Exec(nullptr, CHHHtmlHandler::kHandledCommand, 0, nullptr, nullptr), S_OK);
+    EXPECT_EQ(target->Exec(nullptr, 11, 0, nullptr, nullptr), E_NOTIMPL);
+    EXPECT_EQ(target->QueryStatus(nullptr, 0, nullptr, nullptr), E_NOTIMPL);
+    target->Release();
+    handler->Detach();
+    EXPECT_EQ(handler->ShowContextMenu(0, &at, nullptr, nullptr), S_OK);
+    EXPECT_EQ(recorder.contexts.size(), 2u); // a detached handler shows nothing
+    EXPECT_EQ(handler->Release(), 0u);
+}
+
+TEST(TopicRecordTest, TellsTheModeAndTheActiveLink) {
+    CFakePage page;
+    page.link.attributes[L"href"] = L"https://example.org/a.chm";
+    page.active = &page.link;
+    const transfer::CPropTopic record =
+        CHHHtmlView::BuildTopicRecord(page, L"https://example.org/b.htm", L"Title", L"utf-8");
+    EXPECT_EQ(record.mode, 2u);
+    EXPECT_EQ(record.activeTag, L"<A href=\"https://example.org/a.chm\" />");
+    EXPECT_EQ(record.title, L"Title");
+    EXPECT_FALSE(record.address.IsUnknown());
+    page.compatMode = L"BackCompat";
+    page.active = nullptr;
+    const transfer::CPropTopic quirks = CHHHtmlView::BuildTopicRecord(page, L"", L"", L"");
+    EXPECT_EQ(quirks.mode, 1u);
+    EXPECT_EQ(quirks.activeTag, L"");
 }
 
 } // namespace
