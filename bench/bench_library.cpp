@@ -8,6 +8,8 @@
 #include "tools/DlgDocLib.h"
 #include "win/Module.h"
 
+#include "BenchTiming.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -27,17 +29,6 @@ constexpr int kRuns = 11;
 constexpr int kFolders = 500;
 constexpr int kDocuments = 10000;
 constexpr int kLargeFolder = 200;
-
-double MedianMs(const std::function<bool()>& body, bool& ok, int runs = kRuns) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        ok = body() && ok;
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // Folder 0 holds 200 documents; the others share the rest.
 std::string LibraryText() {
@@ -114,7 +105,7 @@ int wmain() {
             Pump();
             return shown;
         },
-        ok);
+        ok, kRuns);
 
     tools::CDlgDocLib window(layout, library, setting, shortkey, host, host, L"");
     ok = window.CreateTool(owner) != nullptr && window.ShowTool(true) && ok;
@@ -133,7 +124,7 @@ int wmain() {
             (void)TreeView_Expand(tree, item, TVE_COLLAPSE | TVE_COLLAPSERESET);
             return expanded && inserted;
         },
-        ok);
+        ok, kRuns);
 
     // A folder moved to the other end of the root (as a drop does), saved, and the tree rebuilt.
     int moves = 0;
@@ -145,7 +136,7 @@ int wmain() {
             Pump();
             return done;
         },
-        ok);
+        ok, kRuns);
 
     // A folder renamed (as the end of a label edit does), saved, and the tree rebuilt; then the two apart.
     int renames = 0;
@@ -158,7 +149,7 @@ int wmain() {
             Pump();
             return done;
         },
-        ok);
+        ok, kRuns);
     std::vector<double> storeTimes;
     const double rebuild = MedianMs(
         [&] {
@@ -169,7 +160,7 @@ int wmain() {
             Pump();
             return done;
         },
-        ok);
+        ok, kRuns);
     std::sort(storeTimes.begin(), storeTimes.end());
     // The tree's share apart: bringing it in line with an unchanged store, and one full repaint.
     const double sync = MedianMs(
@@ -177,14 +168,14 @@ int wmain() {
             window.Tree().Rebuild();
             return true;
         },
-        ok);
+        ok, kRuns);
     const double paint = MedianMs(
         [&] {
             ::InvalidateRect(tree, nullptr, TRUE);
             ::UpdateWindow(tree);
             return true;
         },
-        ok);
+        ok, kRuns);
     const double storeEdit = storeTimes[storeTimes.size() / 2];
 
     ::DestroyWindow(window.m_hWnd);

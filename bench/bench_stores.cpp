@@ -4,6 +4,8 @@
 #include "data/DataLibrary.h"
 #include "data/DataSetting.h"
 
+#include "BenchTiming.h"
+
 #include <windows.h>
 #include <objbase.h>
 #include <shlwapi.h>
@@ -23,18 +25,6 @@ constexpr int kRuns = 15;
 constexpr int kFolders = 500;
 constexpr int kDocsPerFolder = 20;
 constexpr int kHistoryEntries = 100;
-
-// Median wall time of `runs` calls in milliseconds; `ok` turns false when any call fails.
-double MedianMs(const std::function<bool()>& body, bool& ok, int runs = kRuns) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        ok = body() && ok;
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 std::string LibraryText() {
     std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<library>\r\n  <folder>\r\n";
@@ -115,22 +105,22 @@ int Run() {
             library.SetFolder(folder);
             return library.Reload();
         },
-        ok);
-    const double bareLoad = MedianMs([&] { return BareXmlLitePass(libraryPath); }, ok);
+        ok, kRuns);
+    const double bareLoad = MedianMs([&] { return BareXmlLitePass(libraryPath); }, ok, kRuns);
 
     data::CDataLibrary library;
     library.SetFolder(folder);
     ok = library.Reload() && ok;
     std::vector<data::NodeHandle> folders;
     ok = library.ListChildren(library.GetRoot(), folders) && folders.size() == kFolders && ok;
-    const double librarySave = MedianMs([&] { return library.SaveLocked(); }, ok);
+    const double librarySave = MedianMs([&] { return library.SaveLocked(); }, ok, kRuns);
     int edit = 0;
     const double libraryEdit = MedianMs(
         [&] {
             return !folders.empty() &&
                    library.RenameFolder(folders[folders.size() / 2], L"Renamed " + std::to_wstring(++edit));
         },
-        ok);
+        ok, kRuns);
 
     data::CDataSetting settings;
     settings.SetFolder(folder);
@@ -150,9 +140,9 @@ int Run() {
             fresh.SetFolder(folder);
             return fresh.Reload() && fresh.GetCount() == kHistoryEntries;
         },
-        ok);
-    const double historySave = MedianMs([&] { return history.SaveLocked(); }, ok);
-    const double historyEdit = MedianMs([&] { return history.Add(doc); }, ok);
+        ok, kRuns);
+    const double historySave = MedianMs([&] { return history.SaveLocked(); }, ok, kRuns);
+    const double historyEdit = MedianMs([&] { return history.Add(doc); }, ok, kRuns);
 
     std::printf("library: %d documents in %d folders, medians of %d runs\n", kFolders * kDocsPerFolder, kFolders,
                 kRuns);

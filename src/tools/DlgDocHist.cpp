@@ -10,7 +10,6 @@
 #include "win/Module.h"
 #include "win/Strings.h"
 
-#include <windowsx.h>
 
 #include <algorithm>
 #include <iterator>
@@ -34,12 +33,11 @@ transfer::CPropDoc PropDocOf(const data::CDataDoc& doc) {
 
 CDlgDocHist::CDlgDocHist(data::CDataLayout& layout, data::CDataHistory& history, const data::CDataSetting& setting,
                          IDocOpener& opener)
-    : CDlgToolT<CDlgDocHist>(IDD_DOC_HIST, kLayoutName, layout), m_history(history), m_setting(setting),
-      m_opener(opener) {}
+    : CDlgDocTree(IDD_DOC_HIST, kLayoutName, layout, m_tree, {IDC_HIST_TREE, IDC_HIST_LIST, IDC_HIST_SPLIT_AREA}),
+      m_history(history), m_setting(setting), m_opener(opener) {}
 
 bool CDlgDocHist::OnInitTool() {
-    if (!m_tree.Init(GetDlgItem(IDC_HIST_TREE)) || !m_list.Init(GetDlgItem(IDC_HIST_LIST)) ||
-        !m_split.Init(m_hWnd, IDC_HIST_SPLIT_AREA, IDC_HIST_TREE, IDC_HIST_LIST)) {
+    if (!InitControls()) {
         return false;
     }
     m_history.AddView(xml::CXmlStore::kReloaded | data::CDataHistory::kAdded | data::CDataHistory::kRemoved, m_hWnd,
@@ -53,18 +51,6 @@ void CDlgDocHist::OnDestroyTool() {
     if (m_subscribed) {
         (void)m_history.RemoveView(m_hWnd);
         m_subscribed = false;
-    }
-}
-
-void CDlgDocHist::StoreExtra(data::CDataWindow& record) const {
-    record.hasSplit = true;
-    record.sx = 0;
-    record.sy = m_split.GetPosition();
-}
-
-void CDlgDocHist::ApplyExtra(const data::CDataWindow& record) {
-    if (record.hasSplit) {
-        (void)m_split.SetPosition(record.sy);
     }
 }
 
@@ -194,18 +180,7 @@ bool CDlgDocHist::DeleteSelected() {
 }
 
 void CDlgDocHist::ShowTreeMenu(POINT screen) {
-    if (screen.x == -1 && screen.y == -1) {
-        // From the keyboard: under the selection, or the tree's corner.
-        RECT rc{};
-        const HTREEITEM selected = m_tree.GetSelection();
-        if (!selected || !TreeView_GetItemRect(m_tree.m_hWnd, selected, &rc, TRUE)) {
-            rc = {};
-        }
-        screen = {rc.left, rc.bottom};
-        ::ClientToScreen(m_tree.m_hWnd, &screen);
-    } else if (const HTREEITEM item = m_tree.ItemAt(screen)) {
-        (void)TreeView_SelectItem(m_tree.m_hWnd, item);
-    }
+    screen = TreeMenuPoint(screen);
     win::CContextMenu menu(m_hWnd, m_menuBar);
     if (!menu.SetMenu(IDR_HISTORY_TREE, 0)) {
         return;
@@ -225,15 +200,7 @@ bool CDlgDocHist::TranslateToolKeys(MSG& msg) {
             ::LoadAcceleratorsW(win::CAppModule::ResourceInstance(), MAKEINTRESOURCEW(IDR_HISTORY_TREE));
         return table && ::TranslateAcceleratorW(m_hWnd, table, &msg) != 0;
     }
-    return m_list.TranslateKeys(m_hWnd, msg);
-}
-
-bool CDlgDocHist::IsListCommand(WPARAM wp, LPARAM lp) const {
-    if (!CListProp::IsOwnCommand(LOWORD(wp))) {
-        return false;
-    }
-    const auto source = reinterpret_cast<HWND>(lp);
-    return source == m_list.m_hWnd || (!source && ::GetFocus() == m_list.m_hWnd);
+    return TranslateListKeys(msg);
 }
 
 bool CDlgDocHist::OnNotify(const NMHDR& header, LRESULT& result) {
@@ -255,18 +222,12 @@ bool CDlgDocHist::OnNotify(const NMHDR& header, LRESULT& result) {
         m_tree.SyncImage(reinterpret_cast<const NMTREEVIEWW&>(header).itemNew.hItem);
         result = 0;
         return true;
-    case NM_DBLCLK: {
-        const DWORD pos = ::GetMessagePos();
-        const HTREEITEM item = m_tree.ItemAt({GET_X_LPARAM(pos), GET_Y_LPARAM(pos)});
-        if (!IsDocKind(m_tree.GetKind(item))) {
+    case NM_DBLCLK:
+        if (!OpenOnDoubleClick()) {
             return false;
         }
-        (void)TreeView_SelectItem(m_tree.m_hWnd, item);
-        const UINT id = (::GetKeyState(VK_SHIFT) & 0x8000) ? ID_FILE_NEW_WINDOW : ID_FILE_OPEN;
-        (void)Post(WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(m_tree.m_hWnd));
         result = TRUE;
         return true;
-    }
     default:
         return false;
     }
@@ -287,38 +248,12 @@ bool CDlgDocHist::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
         win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
         result = 0;
         return true;
-    case WM_SIZE: {
-        const bool handled = CDlgToolT<CDlgDocHist>::ProcessWindowMessage(hwnd, msg, wp, lp, result);
-        if (wp != SIZE_MINIMIZED) {
-            (void)m_split.Layout();
-        }
-        return handled;
-    }
     case WM_NOTIFY:
         if (OnNotify(*reinterpret_cast<const NMHDR*>(lp), result)) {
             return true;
         }
         break;
-    case WM_CONTEXTMENU:
-        if (reinterpret_cast<HWND>(wp) == m_list.m_hWnd) {
-            m_list.ShowContextMenu(m_hWnd, {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, m_menuBar);
-            result = 0;
-            return true;
-        }
-        if (reinterpret_cast<HWND>(wp) == m_tree.m_hWnd) {
-            ShowTreeMenu({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-            result = 0;
-            return true;
-        }
-        break;
     case WM_COMMAND:
-        if (IsListCommand(wp, lp)) {
-            if (!m_list.RunCommand(m_hWnd, LOWORD(wp))) {
-                win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_DIALOG), MB_OK | MB_ICONERROR);
-            }
-            result = 0;
-            return true;
-        }
         switch (LOWORD(wp)) {
         case ID_FILE_OPEN:
         case ID_FILE_NEW_WINDOW:
@@ -335,7 +270,7 @@ bool CDlgDocHist::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     default:
         break;
     }
-    return CDlgToolT<CDlgDocHist>::ProcessWindowMessage(hwnd, msg, wp, lp, result);
+    return CDlgDocTree::ProcessWindowMessage(hwnd, msg, wp, lp, result);
 }
 
 } // namespace tools

@@ -5,10 +5,8 @@
 
 #include "data/DataHistory.h"
 #include "data/DataSetting.h"
-#include "tools/DlgTool.h"
-#include "tools/ListProp.h"
+#include "tools/DlgDocTree.h"
 #include "tools/TreeDoc.h"
-#include "win/Split.h"
 
 #include "resource.h"
 
@@ -29,12 +27,9 @@ protected:
 // The properties of a history entry as the property list shows a document.
 [[nodiscard]] transfer::CPropDoc PropDocOf(const data::CDataDoc& doc);
 
-class CDlgDocHist : public CDlgToolT<CDlgDocHist> {
+class CDlgDocHist : public CDlgDocTree {
 public:
     static constexpr wchar_t kLayoutName[] = L"dochist";
-    static constexpr ToolAnchor kAnchors[] = {
-        {IDC_HIST_SPLIT_AREA, win::CResizeAnchors::kSizeX | win::CResizeAnchors::kSizeY},
-    };
     // The history store's notifications; the posted rebuild; the posted report of entries the tree skipped.
     static constexpr UINT kHistoryEvent = WM_APP + 3;
     static constexpr UINT kRebuild = WM_APP + 4;
@@ -54,9 +49,8 @@ public:
 protected:
     bool OnInitTool() override;
     void OnDestroyTool() override;
-    void StoreExtra(data::CDataWindow& record) const override;
-    void ApplyExtra(const data::CDataWindow& record) override;
     bool TranslateToolKeys(MSG& msg) override;
+    void ShowTreeMenu(POINT screen) override;
 
 private:
     void MarkStale();
@@ -67,16 +61,12 @@ private:
     // Drags the entry as the library's exchange text; copy only.
     void DragEntry(HTREEITEM item);
     bool DeleteSelected();
-    void ShowTreeMenu(POINT screen);
     [[nodiscard]] bool OnNotify(const NMHDR& header, LRESULT& result);
-    [[nodiscard]] bool IsListCommand(WPARAM wp, LPARAM lp) const;
 
     data::CDataHistory& m_history;
     const data::CDataSetting& m_setting;
     IDocOpener& m_opener;
     CTreeDocHist m_tree;
-    CListProp m_list;
-    win::CSplitT<true> m_split;
     bool m_subscribed = false;
     bool m_rebuildPosted = false;
     // Entries already reported as not showable, so each is reported once.

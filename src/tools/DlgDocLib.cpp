@@ -10,8 +10,6 @@
 #include "win/Module.h"
 #include "win/Strings.h"
 
-#include <windowsx.h>
-
 #include <functional>
 
 namespace tools {
@@ -59,17 +57,17 @@ data::CDataDoc TopicRecordOf(const CurrentDoc& current) {
 CDlgDocLib::CDlgDocLib(data::CDataLayout& layout, data::CDataLibrary& library, const data::CDataSetting& setting,
                        const data::CDataShortkey& shortkey, IDocOpener& opener, ICurrentDocSource& current,
                        std::wstring execDir)
-    : CDlgToolT<CDlgDocLib>(IDD_DOC_LIB, kLayoutName, layout), m_library(library), m_setting(setting),
-      m_shortkey(shortkey), m_opener(opener), m_current(current), m_execDir(std::move(execDir)) {}
+    : CDlgDocTree(IDD_DOC_LIB, kLayoutName, layout, m_tree, {IDC_LIB_TREE, IDC_LIB_LIST, IDC_LIB_SPLIT_AREA}),
+      m_library(library), m_setting(setting), m_shortkey(shortkey), m_opener(opener), m_current(current),
+      m_execDir(std::move(execDir)) {}
 
 bool CDlgDocLib::OnInitTool() {
-    if (!m_tree.Init(GetDlgItem(IDC_LIB_TREE)) || !m_list.Init(GetDlgItem(IDC_LIB_LIST)) ||
-        !m_split.Init(m_hWnd, IDC_LIB_SPLIT_AREA, IDC_LIB_TREE, IDC_LIB_LIST)) {
+    if (!InitControls()) {
         return false;
     }
     m_library.AddView(xml::CXmlStore::kReloaded | data::CDataLibrary::kImported, m_hWnd, kLibraryEvent, 1);
-    m_library.AddView(data::CDataLibrary::kAdded | data::CDataLibrary::kRemoved | data::CDataLibrary::kChanged,
-                      m_hWnd, kLibraryEvent, 0);
+    m_library.AddView(data::CDataLibrary::kAdded | data::CDataLibrary::kRemoved | data::CDataLibrary::kChanged, m_hWnd,
+                      kLibraryEvent, 0);
     m_subscribed = true;
     // Without the drop target the window still works; only drops are refused.
     (void)m_tree.Register(m_tree.m_hWnd);
@@ -82,18 +80,6 @@ void CDlgDocLib::OnDestroyTool() {
     if (m_subscribed) {
         (void)m_library.RemoveView(m_hWnd);
         m_subscribed = false;
-    }
-}
-
-void CDlgDocLib::StoreExtra(data::CDataWindow& record) const {
-    record.hasSplit = true;
-    record.sx = 0;
-    record.sy = m_split.GetPosition();
-}
-
-void CDlgDocLib::ApplyExtra(const data::CDataWindow& record) {
-    if (record.hasSplit) {
-        (void)m_split.SetPosition(record.sy);
     }
 }
 
@@ -257,7 +243,8 @@ bool CDlgDocLib::AddEntry(const std::function<data::NodeHandle(const LibTarget&)
 
 bool CDlgDocLib::AddFolder() {
     const std::wstring title = win::LoadStr(IDS_LIBRARY_NEW_FOLDER);
-    return AddEntry([&](const LibTarget& target) { return m_library.AddFolder(title, target.parent, target.position); });
+    return AddEntry(
+        [&](const LibTarget& target) { return m_library.AddFolder(title, target.parent, target.position); });
 }
 
 bool CDlgDocLib::AddCurrent(bool topic) {
@@ -336,8 +323,7 @@ bool CDlgDocLib::Paste() {
             return false;
         }
     }
-    return AddEntry(
-        [&](const LibTarget& target) { return m_library.InsertXml(utf8, target.parent, target.position); });
+    return AddEntry([&](const LibTarget& target) { return m_library.InsertXml(utf8, target.parent, target.position); });
 }
 
 bool CDlgDocLib::DeleteSelected() {
@@ -383,8 +369,7 @@ bool CDlgDocLib::LoadDataFile() {
         return false;
     }
     // The selection is looked up again: the dialog's loop may have rebuilt the tree.
-    return AddEntry(
-        [&](const LibTarget& target) { return m_library.InsertXml(utf8, target.parent, target.position); });
+    return AddEntry([&](const LibTarget& target) { return m_library.InsertXml(utf8, target.parent, target.position); });
 }
 
 bool CDlgDocLib::Export() {
@@ -519,17 +504,7 @@ DWORD CDlgDocLib::DropText(const std::string& utf8, data::NodeHandle node, DropP
 // ---- Window
 
 void CDlgDocLib::ShowTreeMenu(POINT screen) {
-    if (screen.x == -1 && screen.y == -1) {
-        RECT rc{};
-        const HTREEITEM selected = m_tree.GetSelection();
-        if (!selected || !TreeView_GetItemRect(m_tree.m_hWnd, selected, &rc, TRUE)) {
-            rc = {};
-        }
-        screen = {rc.left, rc.bottom};
-        ::ClientToScreen(m_tree.m_hWnd, &screen);
-    } else if (const HTREEITEM item = m_tree.ItemAt(screen)) {
-        (void)TreeView_SelectItem(m_tree.m_hWnd, item);
-    }
+    screen = TreeMenuPoint(screen);
     const TreeItemKind kind = SelectedKind();
     const int index = kind == TreeItemKind::Root ? 0 : kind == TreeItemKind::Folder ? 1 : IsDocKind(kind) ? 2 : -1;
     win::CContextMenu menu(m_hWnd, m_menuBar);
@@ -537,9 +512,8 @@ void CDlgDocLib::ShowTreeMenu(POINT screen) {
         return;
     }
     for (const UINT id : {ID_FILE_OPEN, ID_FILE_NEW_WINDOW, ID_OPEN_CONFIRM, ID_LIB_ADD_FOLDER, ID_LIB_ADD_DOC,
-                          ID_LIB_ADD_TOPIC, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_ITEM_ACTION,
-                          ID_LIB_EDIT_LABEL, ID_LIB_PATH_CONV, ID_LIB_DATA_SAVE, ID_LIB_DATA_LOAD, ID_DATA_EXPORT,
-                          ID_DATA_IMPORT}) {
+                          ID_LIB_ADD_TOPIC, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_ITEM_ACTION, ID_LIB_EDIT_LABEL,
+                          ID_LIB_PATH_CONV, ID_LIB_DATA_SAVE, ID_LIB_DATA_LOAD, ID_DATA_EXPORT, ID_DATA_IMPORT}) {
         ::EnableMenuItem(menu.Popup(), id, MF_BYCOMMAND | (IsCommandEnabled(id) ? MF_ENABLED : MF_GRAYED));
     }
     // Run here rather than through WM_COMMAND, where the property list's commands share ids.
@@ -558,15 +532,7 @@ bool CDlgDocLib::TranslateToolKeys(MSG& msg) {
             ::LoadAcceleratorsW(win::CAppModule::ResourceInstance(), MAKEINTRESOURCEW(IDR_LIBRARY_TREE));
         return table && ::TranslateAcceleratorW(m_hWnd, table, &msg) != 0;
     }
-    return m_list.TranslateKeys(m_hWnd, msg);
-}
-
-bool CDlgDocLib::IsListCommand(WPARAM wp, LPARAM lp) const {
-    if (!CListProp::IsOwnCommand(LOWORD(wp))) {
-        return false;
-    }
-    const auto source = reinterpret_cast<HWND>(lp);
-    return source == m_list.m_hWnd || (!source && ::GetFocus() == m_list.m_hWnd);
+    return TranslateListKeys(msg);
 }
 
 bool CDlgDocLib::OnNotify(const NMHDR& header, LRESULT& result) {
@@ -607,18 +573,12 @@ bool CDlgDocLib::OnNotify(const NMHDR& header, LRESULT& result) {
         // The label stays as it was until the rebuild shows what the store took.
         result = FALSE;
         return true;
-    case NM_DBLCLK: {
-        const DWORD pos = ::GetMessagePos();
-        const HTREEITEM item = m_tree.ItemAt({GET_X_LPARAM(pos), GET_Y_LPARAM(pos)});
-        if (!IsDocKind(m_tree.GetKind(item))) {
+    case NM_DBLCLK:
+        if (!OpenOnDoubleClick()) {
             return false;
         }
-        (void)TreeView_SelectItem(m_tree.m_hWnd, item);
-        const UINT id = (::GetKeyState(VK_SHIFT) & 0x8000) ? ID_FILE_NEW_WINDOW : ID_FILE_OPEN;
-        (void)Post(WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(m_tree.m_hWnd));
         result = TRUE;
         return true;
-    }
     default:
         return false;
     }
@@ -638,38 +598,12 @@ bool CDlgDocLib::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
         RenamePending();
         result = 0;
         return true;
-    case WM_SIZE: {
-        const bool handled = CDlgToolT<CDlgDocLib>::ProcessWindowMessage(hwnd, msg, wp, lp, result);
-        if (wp != SIZE_MINIMIZED) {
-            (void)m_split.Layout();
-        }
-        return handled;
-    }
     case WM_NOTIFY:
         if (OnNotify(*reinterpret_cast<const NMHDR*>(lp), result)) {
             return true;
         }
         break;
-    case WM_CONTEXTMENU:
-        if (reinterpret_cast<HWND>(wp) == m_list.m_hWnd) {
-            m_list.ShowContextMenu(m_hWnd, {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, m_menuBar);
-            result = 0;
-            return true;
-        }
-        if (reinterpret_cast<HWND>(wp) == m_tree.m_hWnd) {
-            ShowTreeMenu({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-            result = 0;
-            return true;
-        }
-        break;
     case WM_COMMAND:
-        if (IsListCommand(wp, lp)) {
-            if (!m_list.RunCommand(m_hWnd, LOWORD(wp))) {
-                ShowError(IDS_ERR_DIALOG);
-            }
-            result = 0;
-            return true;
-        }
         switch (LOWORD(wp)) {
         case ID_FILE_OPEN:
         case ID_FILE_NEW_WINDOW:
@@ -698,7 +632,7 @@ bool CDlgDocLib::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
     default:
         break;
     }
-    return CDlgToolT<CDlgDocLib>::ProcessWindowMessage(hwnd, msg, wp, lp, result);
+    return CDlgDocTree::ProcessWindowMessage(hwnd, msg, wp, lp, result);
 }
 
 } // namespace tools

@@ -7,10 +7,8 @@
 #include "data/DataSetting.h"
 #include "data/DataShortkey.h"
 #include "tools/DlgDocHist.h"
-#include "tools/DlgTool.h"
-#include "tools/ListProp.h"
+#include "tools/DlgDocTree.h"
 #include "tools/TreeDocLib.h"
-#include "win/Split.h"
 
 #include "resource.h"
 
@@ -41,12 +39,9 @@ protected:
 // the title limit) when the topic has a title.
 [[nodiscard]] data::CDataDoc TopicRecordOf(const CurrentDoc& current);
 
-class CDlgDocLib : public CDlgToolT<CDlgDocLib>, private ILibDropSink {
+class CDlgDocLib : public CDlgDocTree, private ILibDropSink {
 public:
     static constexpr wchar_t kLayoutName[] = L"doclib";
-    static constexpr ToolAnchor kAnchors[] = {
-        {IDC_LIB_SPLIT_AREA, win::CResizeAnchors::kSizeX | win::CResizeAnchors::kSizeY},
-    };
     // The library store's notifications (wParam 1 for a reload or an import); the posted rebuild; the posted
     // end of a label edit.
     static constexpr UINT kLibraryEvent = WM_APP + 3;
@@ -69,9 +64,8 @@ public:
 protected:
     bool OnInitTool() override;
     void OnDestroyTool() override;
-    void StoreExtra(data::CDataWindow& record) const override;
-    void ApplyExtra(const data::CDataWindow& record) override;
     bool TranslateToolKeys(MSG& msg) override;
+    void ShowTreeMenu(POINT screen) override;
 
 private:
     void OnLibraryEvent(bool reloaded);
@@ -99,9 +93,7 @@ private:
     bool ConvertPath();
     void DragNode(HTREEITEM item);
     DWORD DropText(const std::string& utf8, data::NodeHandle node, DropPlace place, bool move) override;
-    void ShowTreeMenu(POINT screen);
     [[nodiscard]] bool OnNotify(const NMHDR& header, LRESULT& result);
-    [[nodiscard]] bool IsListCommand(WPARAM wp, LPARAM lp) const;
     void ShowError(UINT id, const std::wstring& detail = {});
 
     data::CDataLibrary& m_library;
@@ -111,8 +103,6 @@ private:
     ICurrentDocSource& m_current;
     std::wstring m_execDir;
     CTreeDocLib m_tree{m_library, *this};
-    CListProp m_list;
-    win::CSplitT<true> m_split;
     bool m_subscribed = false;
     bool m_rebuildPosted = false;
     data::NodeHandle m_selectAfterRebuild = data::kNoNode;

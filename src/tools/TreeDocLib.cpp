@@ -61,8 +61,8 @@ std::optional<LibTarget> TargetOf(const data::CDataLibrary& library, data::NodeH
     if (found == siblings.end()) {
         return std::nullopt;
     }
-    return LibTarget{parent, found == siblings.begin() ? data::NodePosition::Front()
-                                                         : data::NodePosition::After(*(found - 1))};
+    return LibTarget{parent,
+                     found == siblings.begin() ? data::NodePosition::Front() : data::NodePosition::After(*(found - 1))};
 }
 
 std::optional<LibTarget> NewEntryTarget(const data::CDataLibrary& library, data::NodeHandle node) {
@@ -419,8 +419,7 @@ HRESULT CTreeDocLib::Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD
     ClearFeedback();
     m_acceptable = false;
     std::string text;
-    if (chosen == DROPEFFECT_NONE ||
-        !win::GetDataBytes(data, static_cast<CLIPFORMAT>(win::DataFolderFormat()), text)) {
+    if (chosen == DROPEFFECT_NONE || !win::GetDataBytes(data, static_cast<CLIPFORMAT>(win::DataFolderFormat()), text)) {
         *effect = DROPEFFECT_NONE;
         return S_OK;
     }

@@ -20,7 +20,6 @@
 
 #include <algorithm>
 
-
 using namespace e2e;
 
 namespace {
@@ -191,8 +190,8 @@ protected:
         ASSERT_TRUE(::PostMessageW(m_tree, WM_KEYDOWN, VK_F2, 0));
         LRESULT edit = 0;
         ASSERT_TRUE(WaitUntil([&] { return SendWithTimeout(m_tree, TVM_GETEDITCONTROL, 0, 0, edit) && edit; }));
-        ASSERT_TRUE(::SendMessageW(reinterpret_cast<HWND>(edit), WM_SETTEXT, 0,
-                                   reinterpret_cast<LPARAM>(title.c_str())));
+        ASSERT_TRUE(
+            ::SendMessageW(reinterpret_cast<HWND>(edit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str())));
         LRESULT ended = 0;
         ASSERT_TRUE(SendWithTimeout(m_tree, TVM_ENDEDITLABELNOW, FALSE, 0, ended));
     }
@@ -317,8 +316,8 @@ TEST_F(Library, DragsMoveCopyWithCtrlAndNeverIntoThemselves) {
     // A folder dropped on its own subfolder: refused, nothing changes.
     DragWithMouse(m_tree, FindItem(m_tree, {m_root, L"A"}), FindItem(m_tree, {m_root, L"A", L"B"}), 0.5, false);
     // The middle of a collapsed folder takes the document in; without Ctrl it moves.
-    DragWithMouse(m_tree, FindItem(m_tree, {m_root, L"Alpha Document"}), FindItem(m_tree, {m_root, L"A", L"B"}),
-                  0.5, false);
+    DragWithMouse(m_tree, FindItem(m_tree, {m_root, L"Alpha Document"}), FindItem(m_tree, {m_root, L"A", L"B"}), 0.5,
+                  false);
     ASSERT_TRUE(FileHolds(L"(A(B(Alpha Document)))"));
     // The upper quarter of a folder is before it; Ctrl copies.
     ASSERT_TRUE(ShowsTree(m_root + L"(A(B(Alpha Document)))"));
@@ -338,8 +337,7 @@ TEST_F(Library, DragsMoveCopyWithCtrlAndNeverIntoThemselves) {
     // The pointer is moved as input first: moved only by the cursor call, it may yet be overtaken by the
     // position the last drag left queued.
     SendMouse(0, onRoot);
-    EXPECT_EQ(DragFromHere(onRoot,
-                           static_cast<CLIPFORMAT>(win::DataFolderFormat()), text + '\0',
+    EXPECT_EQ(DragFromHere(onRoot, static_cast<CLIPFORMAT>(win::DataFolderFormat()), text + '\0',
                            DROPEFFECT_COPY | DROPEFFECT_MOVE),
               static_cast<DWORD>(DROPEFFECT_COPY));
     ASSERT_TRUE(FileHolds(L"(Alpha Document,A(B(Alpha Document)),Beta Document)"));
