@@ -34,15 +34,17 @@ TEST(ShortKeyWindow, ABindingWorksAtOnceAndResetAllRestoresTheDefaults) {
     ASSERT_TRUE(app.Start({TestDocument(L"alpha")}));
     ASSERT_NE(app.WaitForMainWindow(), nullptr);
     ASSERT_TRUE(app.WaitForCaption(L"Alpha Document - Folivex"));
-    ASSERT_TRUE(app.SendCommand(ID_VIEW_SHORTKEY));
-    const HWND dialog = WaitForDialog(app, L"ショートカットキー");
-    ASSERT_NE(dialog, nullptr);
-    const HWND list = ::GetDlgItem(dialog, IDC_SK_LIST);
-    // A second instance on the same data folder, to follow the change after its reload.
+    // A second instance on the same data folder, running before the change, to follow it after its reload.
+    // (Started before the key window shows: under this platform another process's window activated while a
+    // tool window is shown can leave the tool window below its frame.)
     CFolivexProcess other;
     ASSERT_TRUE(other.StartBeside(app, {TestDocument(L"beta")}));
     ASSERT_NE(other.WaitForMainWindow(), nullptr);
     ASSERT_TRUE(other.WaitForCaption(L"Beta Document - Folivex"));
+    ASSERT_TRUE(app.SendCommand(ID_VIEW_SHORTKEY));
+    const HWND dialog = WaitForDialog(app, L"ショートカットキー");
+    ASSERT_NE(dialog, nullptr);
+    const HWND list = ::GetDlgItem(dialog, IDC_SK_LIST);
 
     // The main window's place is shown first, with Save on its default key.
     const auto names = ListViewTexts(list, 0);
@@ -78,7 +80,7 @@ TEST(ShortKeyWindow, ABindingWorksAtOnceAndResetAllRestoresTheDefaults) {
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(save); }));
     // The frame active again, its tool window still stands above it.
     EXPECT_TRUE(WaitUntil([&] { return IsAbove(dialog, app.MainWindow()); }));
-    // The other instance has reloaded the keys: F7 saves there too.
+    // The second instance has reloaded the keys: F7 saves there too.
     ASSERT_TRUE(::PostMessageW(other.MainWindow(), WM_KEYDOWN, VK_F7, 0));
     const HWND otherSave = WaitForDialog(other, win::LoadStr(IDS_DOC_SAVE_TITLE));
     ASSERT_NE(otherSave, nullptr);
