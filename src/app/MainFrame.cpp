@@ -34,13 +34,27 @@ win::WindowClassInfo CMainFrame::GetWindowClassInfo() const {
 }
 
 void CMainFrame::ShowWithPlacement(int showCmd) {
-    if (!m_layout.Load()) {
+    const bool loaded = m_layout.Load();
+    bool placed = false;
+    if (loaded) {
+        placed = ApplySavedPlacement(showCmd);
+    } else {
         Show(showCmd);
-        win::MessageBoxFor(m_hWnd, win::TextWithDetail(IDS_ERR_LAYOUT_LOAD, m_layout.GetError()), MB_OK | MB_ICONERROR);
-    } else if (!ApplySavedPlacement(showCmd)) {
+    }
+    // The frame is painted before the tool windows are made (a tenth of a second under this platform): the
+    // window comes sooner, and the tool windows take their saved places right after.
+    Update();
+    if (!CreateToolWindows()) {
+        win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_STARTUP), MB_OK | MB_ICONERROR);
+        Destroy();
+        return;
+    }
+    if (loaded && placed) {
+        placed = m_layout.Notify(data::CDataLayout::kApplyPlacement);
+    }
+    if (!loaded || !placed) {
         win::MessageBoxFor(m_hWnd, win::TextWithDetail(IDS_ERR_LAYOUT_LOAD, m_layout.GetError()), MB_OK | MB_ICONERROR);
     }
-    Update();
 }
 
 bool CMainFrame::ApplySavedPlacement(int showCmd) {
@@ -73,8 +87,7 @@ bool CMainFrame::ApplySavedPlacement(int showCmd) {
     placement.showCmd = SW_HIDE;
     const bool placed = ::SetWindowPlacement(m_hWnd, &placement) != FALSE;
     Show(static_cast<int>(show));
-    const bool notified = m_layout.Notify(data::CDataLayout::kApplyPlacement);
-    return placed && notified;
+    return placed;
 }
 
 bool CMainFrame::SaveMainPlacement() {
@@ -385,7 +398,7 @@ LRESULT CMainFrame::OnCreate() {
         m_setting.AddView(data::CDataSetting::kReloaded | data::CDataSetting::kReset |
                               data::CDataSetting::kImported | data::CDataSetting::kToolBarChanged,
                           m_hWnd, WM_APP_SETTINGS);
-        ok = m_client && m_viewDrop.Register(m_client) && CreateToolWindows() && StartWorkers(execDir);
+        ok = m_client && m_viewDrop.Register(m_client) && StartWorkers(execDir);
     }
 
     if (!ok) {

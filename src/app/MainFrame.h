@@ -156,6 +156,7 @@ private:
     void UpdateCommandStates();
     void UpdateLayout();
 
+    // Places the frame where the layout keeps it and shows it; false when the placement could not be set.
     [[nodiscard]] bool ApplySavedPlacement(int showCmd);
     // The tool windows (MainFrameTools.cpp).
     [[nodiscard]] bool CreateToolWindows();

@@ -180,7 +180,8 @@ bool CDlgTool::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, L
         m_anchors.Init(hwnd);
         ReduceSystemMenu();
         m_initFailed = !AddAnchors() || !OnInitTool();
-        result = TRUE;
+        // Made hidden while the frame is up: the focus stays where it is until the window is shown.
+        result = FALSE;
         return true;
     case WM_SIZE:
         if (wp != SIZE_MINIMIZED) {
