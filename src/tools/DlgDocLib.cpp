@@ -373,13 +373,7 @@ bool CDlgDocLib::LoadDataFile() {
 }
 
 bool CDlgDocLib::Export() {
-    CDlgFileDataSave dialog(m_setting, m_execDir, win::LoadStr(IDS_LIBRARY_EXPORT_TITLE));
-    if (dialog.Show(m_hWnd, data::MakeDefaultFileName(data::CDataLibrary::kFileName)) &&
-        !m_library.Export(dialog.Path())) {
-        ShowError(IDS_ERR_LIBRARY_EXPORT);
-        return false;
-    }
-    return true;
+    return ExportStore(m_hWnd, m_setting, m_execDir, m_library, IDS_LIBRARY_EXPORT_TITLE, IDS_ERR_LIBRARY_EXPORT);
 }
 
 bool CDlgDocLib::Import() {

@@ -1,5 +1,6 @@
 #include "tools/DlgFile.h"
 
+#include "data/DocInfoFile.h"
 #include "tools/FileDlgRules.h"
 #include "win/MessageBox.h"
 #include "win/Strings.h"
@@ -243,6 +244,16 @@ bool CDlgFileDataSave::Show(HWND owner, const std::wstring& proposedName) {
         return ConfirmDataSaveTarget(dialog, path, m_execDir);
     };
     return m_dialog.Show(owner, options);
+}
+
+bool ExportStore(HWND owner, const data::CDataSetting& setting, const std::wstring& execDir, xml::CXmlStore& store,
+                 UINT title, UINT failure) {
+    CDlgFileDataSave dialog(setting, execDir, win::LoadStr(title));
+    if (dialog.Show(owner, data::MakeDefaultFileName(store.GetFileName())) && !store.Export(dialog.Path())) {
+        win::MessageBoxFor(owner, win::LoadStr(failure), MB_OK | MB_ICONERROR);
+        return false;
+    }
+    return true;
 }
 
 bool CDlgFolder::Show(HWND owner, const std::wstring& title, const std::wstring& initialFolder, UINT flags) {

@@ -4,6 +4,7 @@
 // some targets before they close.
 
 #include "data/DataSetting.h"
+#include "xml/XmlStore.h"
 
 #include <windows.h>
 
@@ -111,6 +112,11 @@ public:
     using CDlgFileData::CDlgFileData;
     bool Show(HWND owner, const std::wstring& proposedName);
 };
+
+// Exports a store through the data save dialog titled by string `title`, proposing the store's file name
+// with the current time; a failed export shows string `failure`. False only when the export failed.
+bool ExportStore(HWND owner, const data::CDataSetting& setting, const std::wstring& execDir, xml::CXmlStore& store,
+                 UINT title, UINT failure);
 
 // The shell's folder browser, file-system folders only, new dialog style, centred on its owner.
 class CDlgFolder {

@@ -24,10 +24,9 @@ struct PageRow {
 
 // The page tree in order; a parent comes before its children.
 constexpr PageRow kPages[] = {
-    {1, IDS_SETPAGE_DOCVIEW, 0},  {2, IDS_SETPAGE_TOOLBAR, 1}, {3, IDS_SETPAGE_NAVI, 1},
-    {4, IDS_SETPAGE_TOPICVIEW, 1}, {6, IDS_SETPAGE_SUBWIN, 0},  {7, IDS_SETPAGE_DOCHIST, 6},
-    {8, IDS_SETPAGE_DOCLIB, 6},    {9, IDS_SETPAGE_FILEDLG, 0}, {10, IDS_SETPAGE_COMM, 0},
-    {12, IDS_SETPAGE_HIST, 0},
+    {1, IDS_SETPAGE_DOCVIEW, 0}, {2, IDS_SETPAGE_TOOLBAR, 1}, {3, IDS_SETPAGE_NAVI, 1},   {4, IDS_SETPAGE_TOPICVIEW, 1},
+    {6, IDS_SETPAGE_SUBWIN, 0},  {7, IDS_SETPAGE_DOCHIST, 6}, {8, IDS_SETPAGE_DOCLIB, 6}, {9, IDS_SETPAGE_FILEDLG, 0},
+    {10, IDS_SETPAGE_COMM, 0},   {12, IDS_SETPAGE_HIST, 0},
 };
 
 std::unique_ptr<CDlgSet> CreatePage(int index, data::CDataSetting& setting, ISettingHost& host,
@@ -120,8 +119,8 @@ std::wstring CTreeSet::Title(HTREEITEM item) const {
     return TreeView_GetItem(m_tree, &data) ? std::wstring(text) : std::wstring();
 }
 
-CDlgSetting::CDlgSetting(data::CDataSetting& setting, std::wstring execDir, ISettingHost& host,
-                         win::CCommandBar* bar, int initialPage)
+CDlgSetting::CDlgSetting(data::CDataSetting& setting, std::wstring execDir, ISettingHost& host, win::CCommandBar* bar,
+                         int initialPage)
     : win::CDialogImpl(IDD_SETTING), m_setting(setting), m_execDir(std::move(execDir)), m_host(host), m_bar(bar),
       m_initialPage(initialPage) {}
 
@@ -419,10 +418,7 @@ void CDlgSetting::OnResetAll() {
 }
 
 void CDlgSetting::OnExport() {
-    CDlgFileDataSave dialog(m_setting, m_execDir, win::LoadStr(IDS_SETTING_EXPORT_TITLE));
-    if (dialog.Show(m_hWnd, data::CDataSetting::kFileName) && !m_setting.Export(dialog.Path())) {
-        win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_SETTING_EXPORT), MB_OK | MB_ICONERROR);
-    }
+    (void)ExportStore(m_hWnd, m_setting, m_execDir, m_setting, IDS_SETTING_EXPORT_TITLE, IDS_ERR_SETTING_EXPORT);
     ::SetFocus(::GetDlgItem(m_hWnd, IDC_SET_MENU_BUTTON));
 }
 

@@ -1,7 +1,5 @@
 #include "tools/DlgShortKey.h"
 
-#include "data/DocInfoFile.h"
-
 #include "tools/DlgFile.h"
 #include "win/ContextMenu.h"
 #include "win/MessageBox.h"
@@ -179,8 +177,8 @@ bool CDlgShortKey::OnInitTool() {
     }
     const HWND hint = GetDlgItem(IDC_SK_HINT);
     ::SendMessageW(hint, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconW(nullptr, IDI_INFORMATION)), 0);
-    m_tip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
-                              0, 0, m_hWnd, nullptr, nullptr, nullptr);
+    m_tip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
+                              0, m_hWnd, nullptr, nullptr, nullptr);
     if (m_tip) {
         std::wstring text = win::LoadStr(IDS_SK_HINT);
         TTTOOLINFOW tool{};
@@ -268,9 +266,8 @@ void CDlgShortKey::OnSearch() {
         return;
     }
     data::KeyBinding binding;
-    const int row = m_store.FindByKey(m_place, m_key.Captured()->Combination(), binding)
-                        ? m_list.RowOf(binding.command)
-                        : -1;
+    const int row =
+        m_store.FindByKey(m_place, m_key.Captured()->Combination(), binding) ? m_list.RowOf(binding.command) : -1;
     if (row < 0) {
         win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_SK_NOT_BOUND), MB_OK | MB_ICONINFORMATION);
         return;
@@ -337,10 +334,7 @@ void CDlgShortKey::OnReset(bool all) {
 }
 
 void CDlgShortKey::OnExport() {
-    CDlgFileDataSave dialog(m_setting, m_execDir, win::LoadStr(IDS_SHORTKEY_EXPORT_TITLE));
-    if (dialog.Show(m_hWnd, data::MakeDefaultFileName(data::CDataShortkey::kFileName)) && !m_store.Export(dialog.Path())) {
-        ShowError(IDS_ERR_SHORTKEY_EXPORT);
-    }
+    (void)ExportStore(m_hWnd, m_setting, m_execDir, m_store, IDS_SHORTKEY_EXPORT_TITLE, IDS_ERR_SHORTKEY_EXPORT);
 }
 
 void CDlgShortKey::OnImport() {
