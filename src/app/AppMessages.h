@@ -28,6 +28,8 @@ constexpr UINT WM_APP_SETTINGS = WM_APP + 12;
 constexpr UINT WM_APP_RESTORE_FOCUS = WM_APP + 13;
 // Puts the shown tool windows back above the frame once its activation has finished.
 constexpr UINT WM_APP_RAISE_TOOLS = WM_APP + 14;
+// The document view asks for the shown topic's properties.
+constexpr UINT WM_APP_TOPIC_PROPERTIES = WM_APP + 15;
 
 // Bits of WM_APP_RELOAD: the stores whose files are reloaded.
 constexpr DWORD kReloadSettings = 0x01;

@@ -93,6 +93,13 @@ bool CMainFrame::ApplySavedPlacement(int showCmd) {
 bool CMainFrame::SaveMainPlacement() {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
+    // A tool window never made this time keeps the place the layout had for it.
+    std::vector<data::CDataWindow> kept;
+    for (const tools::CDlgTool* tool : ToolWindows()) {
+        if (data::CDataWindow record; tool->KeptRecord(record)) {
+            kept.push_back(std::move(record));
+        }
+    }
     if (!m_layout.Reset()) {
         return false;
     }
@@ -114,7 +121,11 @@ bool CMainFrame::SaveMainPlacement() {
     main.hasSize = true;
     main.cx = normal.right - normal.left;
     main.cy = normal.bottom - normal.top;
-    return m_layout.Set(main) && m_layout.Notify(data::CDataLayout::kStorePlacement) && m_layout.Save();
+    bool ok = m_layout.Set(main);
+    for (const data::CDataWindow& record : kept) {
+        ok = ok && m_layout.Set(record);
+    }
+    return ok && m_layout.Notify(data::CDataLayout::kStorePlacement) && m_layout.Save();
 }
 
 bool CMainFrame::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -281,6 +292,10 @@ bool CMainFrame::HandleMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& re
         KeepToolsAbove();
         result = 0;
         return true;
+    case WM_APP_TOPIC_PROPERTIES:
+        OnTopicProperties();
+        result = 0;
+        return true;
     case WM_SETFOCUS:
         RestoreFocus();
         result = 0;
@@ -384,6 +399,8 @@ LRESULT CMainFrame::OnCreate() {
         m_client = m_view.CreateView(m_hWnd);
         m_documentKeys = &m_view;
         m_view.SetMenuBar(&m_commandBar);
+        // The property window may not exist yet: the frame makes it for the topic's properties.
+        m_view.AddView(viewer::CHHView::kEventTopicProperties, m_hWnd, WM_APP_TOPIC_PROPERTIES);
         // A link of the topic opened as a document arrives as any other open request.
         static_assert(viewer::kLinkConfirm == kOpenConfirm && viewer::kLinkNewWindow == kOpenNewWindow);
         m_view.SetLinkOpener([this](const transfer::CUrlConn& url, LPARAM flags) {
@@ -395,8 +412,8 @@ LRESULT CMainFrame::OnCreate() {
         m_progress.SetAbortTarget(m_hWnd, WM_APP_ABORT);
         m_viewDrop.SetFrame(m_hWnd);
         m_fullScreen.Attach(m_hWnd);
-        m_setting.AddView(data::CDataSetting::kReloaded | data::CDataSetting::kReset |
-                              data::CDataSetting::kImported | data::CDataSetting::kToolBarChanged,
+        m_setting.AddView(data::CDataSetting::kReloaded | data::CDataSetting::kReset | data::CDataSetting::kImported |
+                              data::CDataSetting::kToolBarChanged,
                           m_hWnd, WM_APP_SETTINGS);
         ok = m_client && m_viewDrop.Register(m_client) && StartWorkers(execDir);
     }
@@ -502,6 +519,7 @@ void CMainFrame::OnDestroy() {
     // The view's window still exists here; its children are destroyed after the frame.
     (void)m_viewDrop.Revoke();
     (void)m_setting.RemoveView(m_hWnd);
+    (void)m_view.RemoveView(m_hWnd);
     // The viewer goes with the view; its temporary document file with the document object.
     m_view.Close(false);
     const bool stopped = StopWorkers();

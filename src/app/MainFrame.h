@@ -28,6 +28,7 @@
 #include "win/UpdateUI.h"
 #include "win/Window.h"
 
+#include <array>
 #include <optional>
 
 // One piece of document work from its start to its end: opening a local file, a download with its logins, or
@@ -159,7 +160,12 @@ private:
     // Places the frame where the layout keeps it and shows it; false when the placement could not be set.
     [[nodiscard]] bool ApplySavedPlacement(int showCmd);
     // The tool windows (MainFrameTools.cpp).
+    [[nodiscard]] std::array<tools::CDlgTool*, 4> ToolWindows();
     [[nodiscard]] bool CreateToolWindows();
+    // Makes the window when first asked for, then shows or hides it; failures are reported.
+    bool ToggleTool(tools::CDlgTool& tool);
+    bool ResetToolPlacements();
+    void OnTopicProperties();
     void UpdateToolCommandStates();
     bool OnToolCommand(UINT id);
     void MoveToolsWithFrame(const WINDOWPOS& pos);

@@ -17,57 +17,74 @@ CMainFrame::CMainFrame()
       m_docLib(m_layout, m_library, m_setting, m_shortkey, *this, *this, ExeInfo::GetExecDir()),
       m_shortKeyWindow(m_layout, m_shortkey, m_setting, ExeInfo::GetExecDir()) {}
 
+std::array<tools::CDlgTool*, 4> CMainFrame::ToolWindows() {
+    // In the order the frame makes them: properties, the history, the library, the shortcut keys.
+    return {&m_docProp, &m_docHist, &m_docLib, &m_shortKeyWindow};
+}
+
 bool CMainFrame::CreateToolWindows() {
-    // Their context menus show the command bar's images.
-    m_docProp.SetMenuBar(&m_commandBar);
-    m_docHist.SetMenuBar(&m_commandBar);
-    m_docLib.SetMenuBar(&m_commandBar);
-    m_shortKeyWindow.SetMenuBar(&m_commandBar);
-    // In the order the frame creates them: properties, the history, the library, the shortcut keys.
-    return m_docProp.CreateTool(m_hWnd) != nullptr && m_docHist.CreateTool(m_hWnd) != nullptr &&
-           m_docLib.CreateTool(m_hWnd) != nullptr &&
-           m_shortKeyWindow.CreateTool(m_hWnd) != nullptr;
+    // Only those the saved layout shows: the others are made when first asked for, so a hidden window costs
+    // the start-up nothing.
+    for (tools::CDlgTool* tool : ToolWindows()) {
+        // Their context menus show the command bar's images.
+        tool->SetMenuBar(&m_commandBar);
+        if (tool->IsSavedShown() && !tool->CreateTool(m_hWnd)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CMainFrame::ToggleTool(tools::CDlgTool& tool) {
+    if (!tool.EnsureTool(m_hWnd) || !tool.Toggle()) {
+        win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
+        return false;
+    }
+    return true;
+}
+
+void CMainFrame::OnTopicProperties() {
+    if (!m_docProp.EnsureTool(m_hWnd) || !m_docProp.ShowTopicPage()) {
+        win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_DIALOG), MB_OK | MB_ICONERROR);
+    }
+}
+
+bool CMainFrame::ResetToolPlacements() {
+    bool reset = true;
+    for (tools::CDlgTool* tool : ToolWindows()) {
+        reset = tool->ResetPlacement() && reset;
+    }
+    return reset;
 }
 
 void CMainFrame::UpdateToolCommandStates() {
-    UIEnable(ID_VIEW_PROPERTY, m_docProp.m_hWnd != nullptr);
     UISetCheck(ID_VIEW_PROPERTY, m_docProp.IsShown());
-    UIEnable(ID_VIEW_HISTORY, m_docHist.m_hWnd != nullptr);
     UISetCheck(ID_VIEW_HISTORY, m_docHist.IsShown());
-    UIEnable(ID_VIEW_LIBRARY, m_docLib.m_hWnd != nullptr);
     UISetCheck(ID_VIEW_LIBRARY, m_docLib.IsShown());
-    UIEnable(ID_VIEW_SHORTKEY, m_shortKeyWindow.m_hWnd != nullptr);
     UISetCheck(ID_VIEW_SHORTKEY, m_shortKeyWindow.IsShown());
-    UIEnable(ID_SUBWINDOW_RESET, true);
+    for (const UINT id : {ID_VIEW_PROPERTY, ID_VIEW_HISTORY, ID_VIEW_LIBRARY, ID_VIEW_SHORTKEY, ID_SUBWINDOW_RESET}) {
+        UIEnable(id, true);
+    }
 }
 
 bool CMainFrame::OnToolCommand(UINT id) {
     switch (id) {
     case ID_VIEW_PROPERTY:
-        if (!m_docProp.Toggle()) {
-            win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
-        }
+        (void)ToggleTool(m_docProp);
         return true;
     case ID_VIEW_HISTORY:
-        if (!m_docHist.Toggle()) {
-            win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
-        }
+        (void)ToggleTool(m_docHist);
         return true;
     case ID_VIEW_LIBRARY:
-        if (!m_docLib.Toggle()) {
-            win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
-        }
+        (void)ToggleTool(m_docLib);
         return true;
     case ID_VIEW_SHORTKEY:
-        if (!m_shortKeyWindow.Toggle()) {
-            win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
-        }
+        (void)ToggleTool(m_shortKeyWindow);
         return true;
     case ID_SUBWINDOW_RESET:
         if (win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ASK_SUBWINDOW_RESET),
                                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES &&
-            !(m_docProp.ResetPlacement() & m_docHist.ResetPlacement() & m_docLib.ResetPlacement() &
-              m_shortKeyWindow.ResetPlacement())) {
+            !ResetToolPlacements()) {
             win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_WINDOW), MB_OK | MB_ICONERROR);
         }
         return true;
@@ -91,10 +108,9 @@ void CMainFrame::MoveToolsWithFrame(const WINDOWPOS& pos) {
     const int dx = pos.x - current.left;
     const int dy = pos.y - current.top;
     if (dx != 0 || dy != 0) {
-        (void)m_docProp.MoveBy(dx, dy);
-        (void)m_docHist.MoveBy(dx, dy);
-        (void)m_docLib.MoveBy(dx, dy);
-        (void)m_shortKeyWindow.MoveBy(dx, dy);
+        for (const tools::CDlgTool* tool : ToolWindows()) {
+            (void)tool->MoveBy(dx, dy);
+        }
     }
 }
 

@@ -30,7 +30,6 @@ bool CDlgDocProp::OnInitTool() {
     }
     ::SendMessageW(box, CB_SETCURSEL, 0, 0);
     m_source.Events().AddView(m_source.ChangeEvents(), m_hWnd, kDocumentEvent, 0);
-    m_source.Events().AddView(m_source.ShowTopicEvent(), m_hWnd, kDocumentEvent, m_source.ShowTopicEvent());
     m_subscribed = true;
     return Refresh();
 }
@@ -61,6 +60,10 @@ bool CDlgDocProp::SelectCategory(PropCategory category) {
         }
     }
     return false;
+}
+
+bool CDlgDocProp::ShowTopicPage() {
+    return ShowTool(true) && SelectCategory(PropCategory::Topic);
 }
 
 bool CDlgDocProp::Refresh() {
@@ -109,13 +112,7 @@ bool CDlgDocProp::TranslateToolKeys(MSG& msg) {
 bool CDlgDocProp::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
     case kDocumentEvent:
-        if (wp != 0 && wp == m_source.ShowTopicEvent()) {
-            // The topic's properties were asked for: show that page.
-            ShowTool(true);
-            if (!SelectCategory(PropCategory::Topic)) {
-                ReportFailure();
-            }
-        } else if (!Refresh()) {
+        if (!Refresh()) {
             ReportFailure();
         }
         result = 0;

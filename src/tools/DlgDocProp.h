@@ -19,9 +19,8 @@ public:
     [[nodiscard]] virtual const transfer::CPropFile& FileProperties() const = 0;
     [[nodiscard]] virtual const transfer::CPropTopic& TopicProperties() const = 0;
     [[nodiscard]] virtual xml::CViewList& Events() = 0;
-    // The event bits after which the records are read again, and the one that asks for the topic's page.
+    // The event bits after which the records are read again.
     [[nodiscard]] virtual DWORD ChangeEvents() const = 0;
-    [[nodiscard]] virtual DWORD ShowTopicEvent() const = 0;
 
 protected:
     ~IPropSource() = default;
@@ -37,7 +36,6 @@ public:
     const transfer::CPropTopic& TopicProperties() const override { return m_view.GetTopicProperties(); }
     xml::CViewList& Events() override { return m_view; }
     DWORD ChangeEvents() const override { return TView::kEventOpened | TView::kEventClosed | TView::kEventTopic; }
-    DWORD ShowTopicEvent() const override { return TView::kEventTopicProperties; }
 
 private:
     TView& m_view;
@@ -50,7 +48,7 @@ public:
         {IDC_PROP_CATEGORY, win::CResizeAnchors::kSizeX},
         {IDC_PROP_LIST, win::CResizeAnchors::kSizeX | win::CResizeAnchors::kSizeY},
     };
-    // The document view's notifications; wParam is the event that asks for the topic's page, else 0.
+    // The document view's notifications.
     static constexpr UINT kDocumentEvent = WM_APP + 3;
 
     CDlgDocProp(data::CDataLayout& layout, IPropSource& source);
@@ -58,6 +56,8 @@ public:
     // Reads the current category's record again; an empty list without a document.
     bool Refresh();
     bool SelectCategory(PropCategory category);
+    // Shows the window on the topic's page (the view's "properties" of a topic).
+    bool ShowTopicPage();
     [[nodiscard]] PropCategory CurrentCategory() const;
 
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;

@@ -37,6 +37,27 @@ HWND CDlgTool::CreateTool(HWND owner) {
     return hwnd;
 }
 
+bool CDlgTool::EnsureTool(HWND owner) {
+    if (m_hWnd) {
+        return true;
+    }
+    if (!CreateTool(owner)) {
+        return false;
+    }
+    data::CDataWindow record;
+    return !m_layout.Get(m_layoutName, record) || ApplyRecord(record);
+}
+
+bool CDlgTool::IsSavedShown() const {
+    data::CDataWindow record;
+    return m_layout.Get(m_layoutName, record) && record.show != data::WindowShow::Hide && record.hasPosition &&
+           record.hasSize;
+}
+
+bool CDlgTool::KeptRecord(data::CDataWindow& record) const {
+    return !m_hWnd && m_layout.Get(m_layoutName, record) && record.hasPosition && record.hasSize;
+}
+
 void CDlgTool::Unregister() {
     if (m_filterAdded) {
         if (win::CMessageLoop* loop = win::CAppModule::GetMessageLoop()) {
@@ -87,7 +108,9 @@ bool CDlgTool::MoveBy(int dx, int dy) const {
 
 bool CDlgTool::ResetPlacement() {
     if (!m_hWnd) {
-        return false;
+        data::CDataWindow initial;
+        initial.name = m_layoutName;
+        return m_layout.Set(initial);
     }
     // The template's size: a request below it would be clamped to the minimum track size anyway.
     const SIZE size = m_anchors.MinimumTrackSize();

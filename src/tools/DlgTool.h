@@ -27,12 +27,19 @@ public:
 
     // Creates the window hidden, centred on `owner`, and joins the layout store; nullptr when it failed.
     HWND CreateTool(HWND owner);
+    // A tool window is made when first needed: made here (with its saved place) unless it exists.
+    bool EnsureTool(HWND owner);
+    // Whether the saved layout shows this window, which is then made at start-up.
+    [[nodiscard]] bool IsSavedShown() const;
+    // The saved record of a window never made, which keeps its place in a new layout; false if none.
+    [[nodiscard]] bool KeptRecord(data::CDataWindow& record) const;
     bool ShowTool(bool show);
     bool Toggle();
     [[nodiscard]] bool IsShown() const { return m_hWnd && IsVisible(); }
     // Moves by an offset, keeping size, z-order and activation.
     bool MoveBy(int dx, int dy) const;
-    // Back to the initial placement: hidden, the template's size, centred on the owner.
+    // Back to the initial placement: hidden, the template's size, centred on the owner (for a window not made
+    // yet: its saved record is forgotten).
     bool ResetPlacement();
 
     // The record of this window relative to the owner's restored rectangle, and applying one.

@@ -133,6 +133,39 @@ TEST(PropertyWindow, ListsTheOpenDocumentAndComesBackWhereItWasLeft) {
     EXPECT_EQ(next.WaitForExit(), 0u);
 }
 
+// A tool window is made only when first shown: one the layout keeps hidden is not made at start, its record
+// survives a run that never showed it, and it takes that place once shown.
+TEST(ToolWindows, AHiddenWindowKeepsItsSavedPlaceUntilShown) {
+    const std::string record = "<window name=\"dochist\" show=\"hide\" x=\"70\" y=\"20\" cx=\"420\" cy=\"400\" />";
+    CFolivexProcess first;
+    ASSERT_TRUE(first.Prepare());
+    ASSERT_TRUE(WriteBytes(first.DataFolder() + L"\\chmlay.xml", kXmlHeader + "<layout>" + record + "</layout>"));
+    ASSERT_TRUE(first.Start());
+    ASSERT_NE(first.WaitForMainWindow(), nullptr);
+    ASSERT_TRUE(first.Close());
+    ASSERT_EQ(first.WaitForExit(), 0u);
+    const std::string text = ReadBytes(first.DataFolder() + L"\\chmlay.xml");
+    EXPECT_NE(text.find(record), std::string::npos) << text;
+
+    CFolivexProcess next;
+    ASSERT_TRUE(next.StartWithFileOf(first, L"chmlay.xml"));
+    const HWND frame = next.WaitForMainWindow();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(next.SendCommand(ID_VIEW_HISTORY));
+    const HWND history = WaitForDialog(next, L"ヒストリー");
+    ASSERT_NE(history, nullptr);
+    RECT frameRect{}, rc{};
+    ASSERT_TRUE(::GetWindowRect(frame, &frameRect));
+    ASSERT_TRUE(::GetWindowRect(history, &rc));
+    EXPECT_EQ(rc.left - frameRect.left, 70);
+    EXPECT_EQ(rc.top - frameRect.top, 20);
+    EXPECT_EQ(rc.right - rc.left, 420);
+    EXPECT_EQ(rc.bottom - rc.top, 400);
+    EXPECT_TRUE(::IsWindowVisible(history));
+    ASSERT_TRUE(next.Close());
+    EXPECT_EQ(next.WaitForExit(), 0u);
+}
+
 // The group item and the texts of its children, once the tree reads as expected.
 bool WaitForEntries(HWND tree, const Texts& expected, HTREEITEM* group = nullptr, Timeout timeout = kDefaultTimeout) {
     return WaitUntil(
