@@ -1,5 +1,6 @@
 #include "app/App.h"
 
+#include "app/CmdLine.h"
 #include "app/ExeInfo.h"
 #include "app/MainFrame.h"
 #include "app/ProcessCounter.h"
@@ -10,7 +11,6 @@
 
 #include <commctrl.h>
 #include <ole2.h>
-#include <shellapi.h>
 
 namespace {
 
@@ -37,11 +37,7 @@ int Run(int showCmd) {
 
 int RunProcess(HINSTANCE instance, int showCmd) {
     // A document named on the command line opens right after start-up: its viewer loads meanwhile.
-    int argumentCount = 0;
-    if (const LPWSTR* arguments = ::CommandLineToArgvW(::GetCommandLineW(), &argumentCount)) {
-        ::LocalFree(const_cast<LPWSTR*>(arguments));
-    }
-    if (argumentCount > 1) {
+    if (CCmdLine::HasArguments(::GetCommandLineW())) {
         viewer::PreloadViewer();
     }
     ProcessCounter::Acquire();
