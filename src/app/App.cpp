@@ -1,10 +1,8 @@
 #include "app/App.h"
 
-#include "app/CmdLine.h"
 #include "app/ExeInfo.h"
 #include "app/MainFrame.h"
 #include "app/ProcessCounter.h"
-#include "viewer/HelpControl.h"
 #include "win/MessageBox.h"
 #include "win/MessageLoop.h"
 #include "win/Module.h"
@@ -36,10 +34,6 @@ int Run(int showCmd) {
 } // namespace
 
 int RunProcess(HINSTANCE instance, int showCmd) {
-    // A document named on the command line opens right after start-up: its viewer loads meanwhile.
-    if (CCmdLine::HasArguments(::GetCommandLineW())) {
-        viewer::PreloadViewer();
-    }
     ProcessCounter::Acquire();
     // The results are not examined: the frame reports what it cannot do without them.
     (void)::CoInitialize(nullptr);

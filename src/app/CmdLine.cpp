@@ -88,20 +88,6 @@ void CCmdLine::Clear() {
     m_badUrl = false;
 }
 
-bool CCmdLine::HasArguments(std::wstring_view commandLine) {
-    // The program ends at the closing quote when it starts with one, else at the first blank; backslashes
-    // mean nothing in it.
-    size_t end = 0;
-    if (!commandLine.empty() && commandLine.front() == L'"') {
-        end = commandLine.find(L'"', 1);
-        end = end == std::wstring_view::npos ? commandLine.size() : end + 1;
-    } else {
-        end = commandLine.find_first_of(L" \t");
-        end = end == std::wstring_view::npos ? commandLine.size() : end;
-    }
-    return commandLine.find_first_not_of(L" \t", end) != std::wstring_view::npos;
-}
-
 bool CCmdLine::Parse() {
     return Parse(std::wstring_view(::GetCommandLineW()));
 }

@@ -35,10 +35,6 @@ public:
     // A whole command line, program first, split as the platform splits a process's command line.
     [[nodiscard]] bool Parse(std::wstring_view commandLine);
 
-    // Whether a process's command line holds anything after the program, read without splitting it (the
-    // splitter's library is not loaded that early); the program part follows the platform's rule.
-    [[nodiscard]] static bool HasArguments(std::wstring_view commandLine);
-
     // The arguments for a new process (without the program); false for a path or URL kind with nothing to open.
     [[nodiscard]] bool Build(std::wstring& out) const;
 

@@ -41,10 +41,10 @@ void CMainFrame::ShowWithPlacement(int showCmd) {
     } else {
         Show(showCmd);
     }
-    // The frame is painted before the tool windows are made (a tenth of a second under this platform): the
-    // window comes sooner, and the tool windows take their saved places right after.
+    // The frame is painted before the rest of the start-up (the drop target, the workers, the shown tool
+    // windows): the window comes sooner, and nothing of that is needed to paint it.
     Update();
-    if (!CreateToolWindows()) {
+    if (!StartAfterShown()) {
         win::MessageBoxFor(m_hWnd, win::LoadStr(IDS_ERR_STARTUP), MB_OK | MB_ICONERROR);
         Destroy();
         return;
@@ -415,7 +415,7 @@ LRESULT CMainFrame::OnCreate() {
         m_setting.AddView(data::CDataSetting::kReloaded | data::CDataSetting::kReset | data::CDataSetting::kImported |
                               data::CDataSetting::kToolBarChanged,
                           m_hWnd, WM_APP_SETTINGS);
-        ok = m_client && m_viewDrop.Register(m_client) && StartWorkers(execDir);
+        ok = m_client != nullptr;
     }
 
     if (!ok) {
@@ -428,6 +428,10 @@ LRESULT CMainFrame::OnCreate() {
     Post(WM_APP_RELOAD, kReloadAll);
     Post(WM_APP_CMDLINE);
     return 0;
+}
+
+bool CMainFrame::StartAfterShown() {
+    return m_viewDrop.Register(m_client) && StartWorkers(ExeInfo::GetExecDir()) && CreateToolWindows();
 }
 
 bool CMainFrame::StartWorkers(const std::wstring& execDir) {

@@ -52,15 +52,6 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wp, LPARAM lp) {
     return ::CallNextHookEx(State().hook, code, wp, lp);
 }
 
-DWORD WINAPI PreloadLibraries(void*) {
-    // The control's reference goes when the viewer is unloaded (every reference of the process is dropped);
-    // the components it uses at every open stay loaded for the life of the process.
-    for (const wchar_t* name : {L"hhctrl.ocx", L"itss.dll", L"urlmon.dll", L"ieframe.dll"}) {
-        ::LoadLibraryW(name);
-    }
-    return 0;
-}
-
 } // namespace
 
 bool CHHFile::SetCommand(UINT command) noexcept {
@@ -85,12 +76,6 @@ std::wstring CHHFile::BuildArgument() const {
         argument += m_window;
     }
     return argument;
-}
-
-void PreloadViewer() {
-    if (const HANDLE thread = ::CreateThread(nullptr, 0, PreloadLibraries, nullptr, 0, nullptr)) {
-        ::CloseHandle(thread);
-    }
 }
 
 bool LoadViewer() {

@@ -47,9 +47,6 @@ private:
     UINT m_command = kDisplayTopic;
 };
 
-// Starts loading the control and what it loads on a short-lived background thread, so that the first document
-// of a new process does not wait for the loader. Harmless when it fails: the open loads what is missing.
-void PreloadViewer();
 // Loads the control, finds its entry and initialises it; on any failure undoes what was done.
 [[nodiscard]] bool LoadViewer();
 // Uninitialises, drops every reference the process holds on the library and removes a left hook.

@@ -43,24 +43,6 @@ TEST(CmdLine, ParseCases) {
     }
 }
 
-TEST(CmdLine, HasArgumentsAfterTheProgram) {
-    const std::pair<const wchar_t*, bool> cases[] = {
-        {L"", false},
-        {L"folivex.exe", false},
-        {L"folivex.exe \t ", false},
-        {L"folivex.exe a.chm", true},
-        {L"\"C:\\Program Files\\folivex.exe\"", false},
-        {L"\"C:\\Program Files\\folivex.exe\" ", false},
-        {L"\"C:\\Program Files\\folivex.exe\"x", true},
-        {L"\"C:\\Program Files\\folivex.exe\" /topic:x", true},
-        {L"\"C:\\no end quote a.chm", false},
-        {L"C:\\dir\\folivex.exe\tb.chm", true},
-    };
-    for (const auto& [line, expected] : cases) {
-        EXPECT_EQ(CCmdLine::HasArguments(line), expected) << line;
-    }
-}
-
 // Whatever the texts hold, the new process must read back what this one meant.
 TEST(CmdLine, BuildThenParseRoundTrips) {
     for (const std::wstring text : {L"", L"a b", L"tab\there", L"say \"hi\"", L"trail\\", L"two\\\\", L"\\\"", L"\"\"",
