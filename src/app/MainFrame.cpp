@@ -435,9 +435,9 @@ bool CMainFrame::StartAfterShown() {
 }
 
 bool CMainFrame::StartWorkers(const std::wstring& execDir) {
-    // The file thread, then the communication thread, then the watcher of the data files.
-    return m_fileThread.Start(THREAD_PRIORITY_NORMAL) && m_commThread.Start(THREAD_PRIORITY_NORMAL) &&
-           m_watchData.Start(execDir, m_hWnd, WM_APP_RELOAD, WM_APP_WATCH_ERROR);
+    // The watcher of the data files; the file and communication threads start with their first job (a thread
+    // costs about a megabyte of memory under this platform, and most runs never download or save a document).
+    return m_watchData.Start(execDir, m_hWnd, WM_APP_RELOAD, WM_APP_WATCH_ERROR);
 }
 
 bool CMainFrame::StopWorkers() {

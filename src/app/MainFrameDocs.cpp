@@ -187,7 +187,7 @@ bool CMainFrame::OpenUrl(const transfer::CUrlConn& url, const transfer::CTopicSt
 }
 
 bool CMainFrame::StartDownload(std::unique_ptr<transfer::CComm> job) {
-    if (!m_commThread.Submit(job)) {
+    if ((!m_commThread.IsRunning() && !m_commThread.Start(THREAD_PRIORITY_NORMAL)) || !m_commThread.Submit(job)) {
         return false;
     }
     if (RunProgress(IDS_PROGRESS_DOWNLOADING, tools::CDlgProgress::kModeBar | tools::CDlgProgress::kModeCancel)) {
@@ -456,7 +456,7 @@ void CMainFrame::SaveDocumentCopy() {
     copy->SetOpenInNewWindow(dialog.NewWindow());
     std::unique_ptr<transfer::CFileOpe> job = std::move(copy);
     BeginWork(DocWork::Kind::Save, job.get());
-    if (!m_fileThread.Submit(job)) {
+    if ((!m_fileThread.IsRunning() && !m_fileThread.Start(THREAD_PRIORITY_NORMAL)) || !m_fileThread.Submit(job)) {
         EndWork();
         ShowError(m_hWnd, IDS_ERR_DOC_SAVE);
         return;
