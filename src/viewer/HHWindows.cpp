@@ -261,6 +261,10 @@ bool CHHChild::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, L
         ::ShowWindow(hwnd, wp ? SW_SHOWNA : SW_HIDE);
         result = 0;
         return true;
+    case WM_HH_PREPARE:
+        WrapTree();
+        result = 0;
+        return true;
     case WM_COMMAND:
         if ((LOWORD(wp) == kNaviExpandAll || LOWORD(wp) == kNaviCollapseAll) && m_tree && ::IsWindow(m_tree)) {
             // Done here rather than left to the control: not every control implements the two commands.
@@ -307,8 +311,14 @@ void CHHChild::OnChildCreated(HWND child) {
         AttachWrapper<CHHNaviDlg>(child);
     } else if (win::EqualsNoCaseAscii(name, L"SysTreeView32")) {
         // The first tree is the contents; a later one (the favourites) keeps the control's own behaviour.
-        if (!FindViewerWindow(Slot::ContentsTree) && AttachWrapper<CHHNaviTree>(child)) {
+        if (!m_tree && !FindViewerWindow(Slot::ContentsTree)) {
             m_tree = child;
+            // While an open fills it the tree stays as the control made it: every message to a subclassed
+            // window costs two round trips to the window server under this platform, and a large document
+            // inserts thousands of items. It is wrapped once the open has returned.
+            if (!IsOpeningViewer()) {
+                WrapTree();
+            }
         }
     } else if (win::EqualsNoCaseAscii(name, L"hh_kwd_vlist")) {
         AttachWrapper<CHHNaviKList>(child);
@@ -335,12 +345,19 @@ void CHHChild::OnChildCreated(HWND child) {
     RegisterViewerFilter(m_hWnd, this);
 }
 
+void CHHChild::WrapTree() {
+    if (m_tree && !m_treeWrapped && ::IsWindow(m_tree)) {
+        m_treeWrapped = AttachWrapper<CHHNaviTree>(m_tree);
+    }
+}
+
 void CHHChild::OnChildDestroyed(HWND child) {
     if (child == m_tab) {
         m_tab = nullptr;
     }
     if (child == m_tree) {
         m_tree = nullptr; // its wrapper goes with the window
+        m_treeWrapped = false;
     }
     m_children.erase(std::remove(m_children.begin(), m_children.end(), child), m_children.end());
 }
@@ -418,6 +435,7 @@ bool CHHParent::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
             Send(WM_COMMAND, kFrameShowNavigation);
             Send(WM_COMMAND, kFrameHideNavigation);
         }
+        SendToViewerWindow(Slot::NaviPane, WM_HH_PREPARE, 0, 0);
         SendToViewerWindow(Slot::Toolbar, WM_HH_PREPARE, 0, 0);
         SendToViewerWindow(Slot::NaviTab, WM_HH_PREPARE, 0, 0);
         result = 0;

@@ -81,11 +81,14 @@ protected:
 private:
     void OnChildCreated(HWND child);
     void OnChildDestroyed(HWND child);
+    // Wraps the contents tree once the control has filled it.
+    void WrapTree();
     void Unregister();
 
     Kind m_kind = Kind::Undecided;
     HWND m_tab = nullptr;
     HWND m_tree = nullptr;
+    bool m_treeWrapped = false;
     std::vector<HWND> m_children;
 };
 

@@ -139,6 +139,10 @@ HWND OpenInViewer(HWND caller, const CHHFile& request) {
     return frame;
 }
 
+bool IsOpeningViewer() noexcept {
+    return State().caller != nullptr;
+}
+
 void CloseAllViewers() {
     if (State().entry) {
         State().entry(nullptr, nullptr, kHhCloseAll, 0);

@@ -54,6 +54,8 @@ bool UnloadViewer();
 [[nodiscard]] bool IsViewerLoaded() noexcept;
 // Opens the request in a viewer frame owned by `caller`; the frame the control made, or null.
 HWND OpenInViewer(HWND caller, const CHHFile& request);
+// True while OpenInViewer's call into the control runs.
+[[nodiscard]] bool IsOpeningViewer() noexcept;
 // Closes every viewer window of the process.
 void CloseAllViewers();
 
