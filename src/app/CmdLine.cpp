@@ -42,9 +42,14 @@ struct WindowSearch {
     HWND found = nullptr;
 };
 
+// How long a started process may take to show its first window, and how often to look.
+constexpr DWORD kShownWaitMs = 10000;
+constexpr DWORD kShownPollMs = 20;
+
 BOOL CALLBACK FindThreadTopWindow(HWND window, LPARAM param) noexcept {
     auto* search = reinterpret_cast<WindowSearch*>(param);
-    if (::GetParent(window) == nullptr && ::GetWindowThreadProcessId(window, nullptr) == search->threadId) {
+    if (::GetParent(window) == nullptr && ::IsWindowVisible(window) &&
+        ::GetWindowThreadProcessId(window, nullptr) == search->threadId) {
         search->found = window;
         return FALSE;
     }
@@ -270,12 +275,18 @@ bool LaunchProgramWindow(std::wstring_view program, const std::wstring& argument
     }
     win::CHandle process(info.hProcess);
     win::CHandle thread(info.hThread);
-    if (::WaitForInputIdle(process.Get(), INFINITE) != 0) {
-        return false;
-    }
+    // Its window is looked for until it shows, the process ends or time runs out; not its input idle: this
+    // platform signals that only once a thread of the process waits for messages, which can come long after
+    // the window shows, or never when the window is closed first.
     WindowSearch search;
     search.threadId = info.dwThreadId;
-    ::EnumWindows(FindThreadTopWindow, reinterpret_cast<LPARAM>(&search));
+    for (DWORD waited = 0;; waited += kShownPollMs) {
+        ::EnumWindows(FindThreadTopWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found || waited >= kShownWaitMs ||
+            ::WaitForSingleObject(process.Get(), kShownPollMs) != WAIT_TIMEOUT) {
+            break;
+        }
+    }
     if (!search.found || !BringToFront(search.found)) {
         return false;
     }

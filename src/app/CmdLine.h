@@ -70,7 +70,7 @@ private:
 std::wstring QuoteArgument(std::wstring_view argument);
 
 // Starts this executable again with `arguments` and brings the new process's main window to the front.
-// False when the process could not be started, did not go idle, showed no window, or could not be raised
+// False when the process could not be started, showed no window within ten seconds, or could not be raised
 // (the process then keeps running).
 [[nodiscard]] bool LaunchNewWindow(const std::wstring& arguments);
 // The same for the program at `program`.
