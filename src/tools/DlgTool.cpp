@@ -55,7 +55,7 @@ bool CDlgTool::IsSavedShown() const {
 }
 
 bool CDlgTool::KeptRecord(data::CDataWindow& record) const {
-    return !m_hWnd && m_layout.Get(m_layoutName, record) && record.hasPosition && record.hasSize;
+    return !m_hWnd && m_layout.Get(m_layoutName, record);
 }
 
 void CDlgTool::Unregister() {
