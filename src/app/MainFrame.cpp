@@ -431,13 +431,10 @@ LRESULT CMainFrame::OnCreate() {
 }
 
 bool CMainFrame::StartAfterShown() {
-    return m_viewDrop.Register(m_client) && StartWorkers(ExeInfo::GetExecDir()) && CreateToolWindows();
-}
-
-bool CMainFrame::StartWorkers(const std::wstring& execDir) {
-    // The watcher of the data files; the file and communication threads start with their first job (a thread
-    // costs about a megabyte of memory under this platform, and most runs never download or save a document).
-    return m_watchData.Start(execDir, m_hWnd, WM_APP_RELOAD, WM_APP_WATCH_ERROR);
+    // The watcher of the data files runs from here on; the file and communication threads start with their
+    // first job.
+    return m_viewDrop.Register(m_client) &&
+           m_watchData.Start(ExeInfo::GetExecDir(), m_hWnd, WM_APP_RELOAD, WM_APP_WATCH_ERROR) && CreateToolWindows();
 }
 
 bool CMainFrame::StopWorkers() {

@@ -111,9 +111,8 @@ private:
     void EndWork() noexcept { m_work.reset(); }
 
     LRESULT OnCreate();
-    // What the frame starts once it is shown: the drop target, the workers, the tool windows.
+    // What the frame starts once it is shown: the drop target, the watcher, the tool windows.
     [[nodiscard]] bool StartAfterShown();
-    [[nodiscard]] bool StartWorkers(const std::wstring& execDir);
     [[nodiscard]] bool StopWorkers();
     void OnReload(DWORD mask);
     void OnCmdLine();

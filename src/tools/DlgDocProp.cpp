@@ -3,8 +3,6 @@
 #include "win/MessageBox.h"
 #include "win/Strings.h"
 
-#include <windowsx.h>
-
 namespace tools {
 
 CDlgDocProp::CDlgDocProp(data::CDataLayout& layout, IPropSource& source)
@@ -118,8 +116,7 @@ bool CDlgDocProp::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
         result = 0;
         return true;
     case WM_CONTEXTMENU:
-        if (reinterpret_cast<HWND>(wp) == m_list.m_hWnd) {
-            m_list.ShowContextMenu(m_hWnd, {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, m_menuBar);
+        if (m_list.OnContextMenu(m_hWnd, wp, lp, m_menuBar)) {
             result = 0;
             return true;
         }

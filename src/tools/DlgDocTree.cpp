@@ -80,8 +80,7 @@ bool CDlgDocTree::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
         return handled;
     }
     case WM_CONTEXTMENU:
-        if (reinterpret_cast<HWND>(wp) == m_list.m_hWnd) {
-            m_list.ShowContextMenu(m_hWnd, {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, m_menuBar);
+        if (m_list.OnContextMenu(m_hWnd, wp, lp, m_menuBar)) {
             result = 0;
             return true;
         }

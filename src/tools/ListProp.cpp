@@ -9,6 +9,7 @@
 #include "resource.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -129,10 +130,11 @@ bool CListProp::Copy(HWND owner, bool contentOnly) const {
     return clipboard.IsOpen() && clipboard.SetText(text);
 }
 
-void CListProp::ShowContextMenu(HWND target, POINT screen, win::CCommandBar* bar) const {
-    if (!m_hWnd) {
-        return;
+bool CListProp::OnContextMenu(HWND target, WPARAM wp, LPARAM lp, win::CCommandBar* bar) const {
+    if (!m_hWnd || reinterpret_cast<HWND>(wp) != m_hWnd) {
+        return false;
     }
+    POINT screen{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
     if (screen.x == -1 && screen.y == -1) {
         // From the keyboard: under the focused row, or the list's corner.
         RECT rc{};
@@ -145,7 +147,7 @@ void CListProp::ShowContextMenu(HWND target, POINT screen, win::CCommandBar* bar
     }
     win::CContextMenu menu(target, bar);
     if (!menu.SetMenu(IDR_PROPERTY_LIST, 0)) {
-        return;
+        return true;
     }
     const HMENU popup = menu.Popup();
     const bool any = GetCount() > 0;
@@ -157,6 +159,7 @@ void CListProp::ShowContextMenu(HWND target, POINT screen, win::CCommandBar* bar
     if (const UINT command = menu.Track(screen)) {
         ::PostMessageW(target, WM_COMMAND, MAKEWPARAM(command, 0), reinterpret_cast<LPARAM>(m_hWnd));
     }
+    return true;
 }
 
 bool CListProp::TranslateKeys(HWND target, MSG& msg) const {

@@ -22,10 +22,9 @@ public:
     bool SelectAll() const;
     // Puts the selected rows on the clipboard as Unicode text; nothing is put there when the text is empty.
     bool Copy(HWND owner, bool contentOnly) const;
-    // The list's context menu at a screen point (-1, -1: under the selection, asked for by the keyboard);
-    // its commands go to `target`.
-    // Menu 150 at the point (under the focused row when asked for from the keyboard), with the bar's images.
-    void ShowContextMenu(HWND target, POINT screen, win::CCommandBar* bar) const;
+    // A WM_CONTEXTMENU of `target`: when it is the list's, menu 150 at its point (under the focused row when
+    // asked for from the keyboard) with the bar's images, its commands going to `target`; false when it is not.
+    bool OnContextMenu(HWND target, WPARAM wp, LPARAM lp, win::CCommandBar* bar) const;
     // The list's own keys (copy, select all) while it has the focus; true when one became a command of `target`.
     bool TranslateKeys(HWND target, MSG& msg) const;
     [[nodiscard]] static bool IsOwnCommand(UINT id) noexcept;

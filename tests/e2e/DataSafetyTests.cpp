@@ -129,9 +129,7 @@ TEST(SharedDataFolder, InstancesOpeningAtOnceKeepEachOthersHistoryEntries) {
 // ends the program cleanly.
 TEST(FocusAndClose, FocusReturnsAfterADialogAndACloseWaitsForTheDialog) {
     CFolivexProcess app;
-    ASSERT_TRUE(app.Start({TestDocument(L"alpha")}));
-    ASSERT_NE(app.WaitForMainWindow(), nullptr);
-    ASSERT_TRUE(app.WaitForCaption(kAlphaCaption));
+    ASSERT_TRUE(app.StartShowing(TestDocument(L"alpha"), kAlphaCaption));
     HWND focus = nullptr;
     ASSERT_TRUE(WaitUntil([&] {
         focus = app.FocusedWindow();

@@ -152,9 +152,7 @@ void DragWithMouse(HWND tree, HTREEITEM source, HTREEITEM target, double share, 
 class Library : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_app.Start({TestDocument(L"alpha")}));
-        ASSERT_NE(m_app.WaitForMainWindow(), nullptr);
-        ASSERT_TRUE(m_app.WaitForCaption(L"Alpha Document - Folivex"));
+        ASSERT_TRUE(m_app.StartShowing(TestDocument(L"alpha"), L"Alpha Document - Folivex"));
         ASSERT_TRUE(m_app.SendCommand(ID_VIEW_LIBRARY));
         m_dialog = WaitForDialog(m_app, L"ライブラリ");
         ASSERT_NE(m_dialog, nullptr);

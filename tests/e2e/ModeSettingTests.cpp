@@ -96,11 +96,7 @@ TEST(ShowModes, FullScreenAndTheShowModeCycleComeBackExactlyAndCloseSavesTheNorm
 
 class SettingsDialog : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(app.Start({TestDocument(L"alpha")}));
-        ASSERT_NE(app.WaitForMainWindow(), nullptr);
-        ASSERT_TRUE(app.WaitForCaption(L"Alpha Document - Folivex"));
-    }
+    void SetUp() override { ASSERT_TRUE(app.StartShowing(TestDocument(L"alpha"), L"Alpha Document - Folivex")); }
 
     void TearDown() override {
         // A close waits for the dialog: close it first, dropping any edit.
@@ -166,7 +162,6 @@ protected:
         WaitUntil([&] { return !WaitForMessageBoxOf(app, Timeout{0}).has_value(); });
         return box->text;
     }
-
 
     CFolivexProcess app;
     HWND dialog = nullptr;

@@ -26,9 +26,7 @@ constexpr UINT kCollapseAll = 251;
 class NaviPaneTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_app.Start({TestDocument(L"nested")}));
-        ASSERT_NE(m_app.WaitForMainWindow(), nullptr);
-        ASSERT_TRUE(m_app.WaitForCaption(L"Nested Document - Folivex"));
+        ASSERT_TRUE(m_app.StartShowing(TestDocument(L"nested"), L"Nested Document - Folivex"));
         const auto trees = ChildWindows(m_app.MainWindow(), L"SysTreeView32");
         const auto tabs = ChildWindows(m_app.MainWindow(), L"SysTabControl32");
         ASSERT_FALSE(trees.empty());

@@ -31,9 +31,7 @@ bool IsAbove(HWND upper, HWND lower) {
 
 TEST(ShortKeyWindow, ABindingWorksAtOnceAndResetAllRestoresTheDefaults) {
     CFolivexProcess app;
-    ASSERT_TRUE(app.Start({TestDocument(L"alpha")}));
-    ASSERT_NE(app.WaitForMainWindow(), nullptr);
-    ASSERT_TRUE(app.WaitForCaption(L"Alpha Document - Folivex"));
+    ASSERT_TRUE(app.StartShowing(TestDocument(L"alpha"), L"Alpha Document - Folivex"));
     // A second instance on the same data folder, running before the change, to follow it after its reload.
     // (Started before the key window shows: under this platform another process's window activated while a
     // tool window is shown can leave the tool window below its frame.)

@@ -207,9 +207,7 @@ std::optional<MessageBoxInfo> AskDelete(const CFolivexProcess& app, HWND dialog,
 
 TEST(HistoryWindow, ShowsOpenedDocumentsLiveAndDeletesAfterAsking) {
     CFolivexProcess app;
-    ASSERT_TRUE(app.Start({TestDocument(L"alpha")}));
-    ASSERT_NE(app.WaitForMainWindow(), nullptr);
-    ASSERT_TRUE(app.WaitForCaption(L"Alpha Document - Folivex"));
+    ASSERT_TRUE(app.StartShowing(TestDocument(L"alpha"), L"Alpha Document - Folivex"));
     ASSERT_TRUE(app.SendCommand(ID_VIEW_HISTORY));
     const HWND dialog = WaitForDialog(app, L"ヒストリー");
     ASSERT_NE(dialog, nullptr);

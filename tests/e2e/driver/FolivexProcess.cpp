@@ -103,6 +103,10 @@ std::wstring CFolivexProcess::Caption() const {
     return m_mainWindow ? WindowText(m_mainWindow) : std::wstring();
 }
 
+bool CFolivexProcess::StartShowing(const std::wstring& document, std::wstring_view caption) {
+    return Start({document}) && WaitForMainWindow() != nullptr && WaitForCaption(caption);
+}
+
 bool CFolivexProcess::WaitForCaption(std::wstring_view expected, Timeout timeout) const {
     return m_mainWindow && WaitUntil([&] { return WindowText(m_mainWindow) == expected; }, timeout, m_process.Get());
 }

@@ -35,6 +35,8 @@ public:
     // Starts another process of `owner`'s copy, so both share one data folder; the owner must outlive this object.
     [[nodiscard]] bool StartBeside(const CFolivexProcess& owner, const std::vector<std::wstring>& args,
                                    const std::wstring& currentFolder = {});
+    // Starts on `document` and waits until the frame shows it under `caption`.
+    [[nodiscard]] bool StartShowing(const std::wstring& document, std::wstring_view caption);
     // Starts in a fresh folder that holds a copy of `previous`'s data file `name`, as a later run finds it.
     [[nodiscard]] bool StartWithFileOf(const CFolivexProcess& previous, const std::wstring& name);
 
